@@ -1,0 +1,39 @@
+# Test set-up shared by every folder.
+#
+#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ...)
+#
+# builds one GoogleTest program and registers it as a single CTest entry:
+# under Wine a process start costs about a second, so one entry per program
+# rather than one per test case.
+enable_testing()
+
+if(VELTRANE_WIN32)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+  set(VELTRANE_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run)
+  # Ends the shared wineserver and X server after every run that used them.
+  add_test(NAME wine_stop COMMAND ${CMAKE_BINARY_DIR}/wine-run --stop)
+  set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
+else()
+  find_package(GTest REQUIRED)
+endif()
+
+function(veltrane_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+  if(VELTRANE_WIN32)
+    set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endfunction()

@@ -1,0 +1,76 @@
+// A registry held in memory that answers every operation as advapi32 does:
+// case-insensitive names kept in the order the registry enumerates them,
+// handles that go stale when their key is deleted, per-key access rules,
+// the buffer and more-data rules. It serves the native tests and the
+// benchmarks, and holds a million keys with O(log n) lookups.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "registry/registry_api.h"
+
+namespace veltrane {
+
+// Orders names as the registry enumerates them: by lower-cased character,
+// the 8-bit text read in the Windows-1252 code page.
+struct RegistryNameLess {
+  using is_transparent = void;
+  bool operator()(const std::string& a, const std::string& b) const;
+};
+
+class MemoryRegistry final : public RegistryApi {
+ public:
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+
+  long OpenKey(RegKey parent, const std::string& subkey, RegKey* result) override;
+  long OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
+                 RegKey* result) override;
+  long CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access, RegKey* result,
+                   std::uint32_t* disposition) override;
+  long QueryInfoKey(RegKey key, KeyInfo* info) override;
+  long EnumKey(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) override;
+  long EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLength,
+                 std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* dataSize) override;
+  long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long DeleteKey(RegKey parent, const std::string& subkey) override;
+  long CloseKey(RegKey key) override;
+
+  // Test controls. `path` is below `root`, names joined by backslashes.
+  // Makes the key open only for the rights in `granted`: an open or create
+  // asking for any other right is refused with 5 (access denied).
+  void RestrictAccess(RegKey root, const std::string& path, std::uint32_t granted);
+  // Number of handles currently open (roots excluded): a leak check.
+  std::size_t OpenHandleCount() const { return handles_.size(); }
+  // Number of calls made through the API so far.
+  std::uint64_t CallCount() const { return calls_; }
+
+ private:
+  struct Node;  // defined beside the implementation
+  struct Handle {
+    std::shared_ptr<Node> node;
+    std::uint32_t access;
+  };
+
+  long Resolve(RegKey key, std::shared_ptr<Node>* node, std::uint32_t* access);
+  long Walk(const std::shared_ptr<Node>& start, const std::string& path, bool create,
+            std::shared_ptr<Node>* found, bool* created);
+  RegKey NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
+  void Touch(Node& node);
+
+  std::map<RegKey, std::shared_ptr<Node>> roots_;
+  std::unordered_map<RegKey, Handle> handles_;
+  RegKey nextHandle_ = 0x1000;
+  std::uint64_t clock_ = 0;
+  std::uint64_t calls_ = 0;
+};
+
+}  // namespace veltrane

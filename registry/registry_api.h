@@ -1,0 +1,119 @@
+// The registry as the program sees it: the eleven advapi32 operations it
+// uses, with C++ types but advapi32's result codes. Win32Registry forwards
+// to advapi32; MemoryRegistry is a portable store that answers the same.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace veltrane {
+
+// A key handle. Root keys carry the values Windows gives the predefined
+// handles (0x80000000 .. 0x80000006, sign-extended as on 64-bit Windows), so
+// the Win32 backend can pass handles through unchanged.
+using RegKey = std::uintptr_t;
+
+constexpr RegKey MakeRootKey(std::uint32_t value) {
+  return static_cast<RegKey>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+}
+
+inline constexpr RegKey kHkeyClassesRoot = MakeRootKey(0x80000000u);
+inline constexpr RegKey kHkeyCurrentUser = MakeRootKey(0x80000001u);
+inline constexpr RegKey kHkeyLocalMachine = MakeRootKey(0x80000002u);
+inline constexpr RegKey kHkeyUsers = MakeRootKey(0x80000003u);
+inline constexpr RegKey kHkeyPerformanceData = MakeRootKey(0x80000004u);
+inline constexpr RegKey kHkeyCurrentConfig = MakeRootKey(0x80000005u);
+inline constexpr RegKey kHkeyDynData = MakeRootKey(0x80000006u);
+
+// True for the seven predefined handles.
+constexpr bool IsRootKey(RegKey key) { return key >= kHkeyClassesRoot && key <= kHkeyDynData; }
+
+// Result codes, as advapi32 gives them.
+enum : long {
+  kErrorSuccess = 0,
+  kErrorFileNotFound = 2,
+  kErrorAccessDenied = 5,
+  kErrorInvalidHandle = 6,
+  kErrorInvalidParameter = 87,
+  kErrorMoreData = 234,
+  kErrorNoMoreItems = 259,
+  kErrorKeyDeleted = 1018,
+  kErrorCantWrite = 1013,
+};
+
+// Registry value types.
+enum : std::uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegExpandSz = 2,
+  kRegBinary = 3,
+  kRegDword = 4,
+  kRegDwordBigEndian = 5,
+  kRegLink = 6,
+  kRegMultiSz = 7,
+  kRegQword = 11,
+};
+
+// Access rights.
+enum : std::uint32_t {
+  kKeyQueryValue = 0x0001,
+  kKeySetValue = 0x0002,
+  kKeyCreateSubKey = 0x0004,
+  kKeyEnumerateSubKeys = 0x0008,
+  kKeyNotify = 0x0010,
+  kKeyCreateLink = 0x0020,
+  kKeyRead = 0x20019,
+  kKeyWrite = 0x20006,
+  kKeyAllAccess = 0xF003F,
+};
+
+// What RegQueryInfoKeyA reports. Name lengths are in characters, without
+// the terminating zero; the data length in bytes.
+struct KeyInfo {
+  std::uint32_t subkeyCount = 0;
+  std::uint32_t longestSubkeyName = 0;
+  std::uint32_t valueCount = 0;
+  std::uint32_t longestValueName = 0;
+  std::uint32_t longestData = 0;
+  std::uint64_t lastWriteTime = 0;
+};
+
+class RegistryApi {
+ public:
+  virtual ~RegistryApi() = default;
+
+  // RegOpenKeyA: opens with the platform's default rights. An empty or
+  // null subkey gives a new handle to `parent` itself.
+  virtual long OpenKey(RegKey parent, const std::string& subkey, RegKey* result) = 0;
+  // RegOpenKeyExA.
+  virtual long OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
+                         RegKey* result) = 0;
+  // RegCreateKeyExA, non-volatile, no class, no security attributes.
+  // `disposition` may be null; 1 = created, 2 = opened existing.
+  virtual long CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
+                           RegKey* result, std::uint32_t* disposition) = 0;
+  // RegQueryInfoKeyA without class or security descriptor.
+  virtual long QueryInfoKey(RegKey key, KeyInfo* info) = 0;
+  // RegEnumKeyExA: `*nameLength` is the buffer size in characters on entry
+  // (room for the terminating zero included) and the name's length on
+  // success. Too small a buffer gives 234; past the end gives 259.
+  virtual long EnumKey(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) = 0;
+  // RegEnumValueA. `type`, `data` and `dataSize` may be null, as there.
+  virtual long EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLength,
+                         std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
+  // RegQueryValueExA. `type`, `data` and `dataSize` may be null, as there;
+  // a buffer too small gives 234 with `*dataSize` set to the size needed.
+  virtual long QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* dataSize) = 0;
+  // RegSetValueExA.
+  virtual long SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                        const std::uint8_t* data, std::uint32_t size) = 0;
+  // RegDeleteValueA.
+  virtual long DeleteValue(RegKey key, const std::string& name) = 0;
+  // RegDeleteKeyA: a key that still has subkeys is refused with 5.
+  virtual long DeleteKey(RegKey parent, const std::string& subkey) = 0;
+  // RegCloseKey. Closing a root key succeeds and does nothing.
+  virtual long CloseKey(RegKey key) = 0;
+};
+
+}  // namespace veltrane

@@ -1,0 +1,310 @@
+#include "registry/tregistry.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace veltrane {
+namespace {
+
+std::string Quoted(const char* format, const std::string& name) {
+  // The three messages all have the shape "<words> '%s'".
+  std::string message = format;
+  const auto at = message.find("%s");
+  message.replace(at, 2, name);
+  return message;
+}
+
+[[noreturn]] void RaiseFailedToGet(const std::string& name) {
+  throw ERegistryException(Quoted("Failed to get data for '%s'", name));
+}
+[[noreturn]] void RaiseInvalidType(const std::string& name) {
+  throw ERegistryException(Quoted("Invalid data type for '%s'", name));
+}
+[[noreturn]] void RaiseFailedToSet(const std::string& name) {
+  throw ERegistryException(Quoted("Failed to set data for '%s'", name));
+}
+
+// Registry names are at most 255 characters for keys and 16383 for values;
+// a listing grows its buffer up to this when a name does not fit.
+constexpr std::uint32_t kLongestName = 16384;
+
+}  // namespace
+
+TRegDataType KindOfType(std::uint32_t type) {
+  switch (type) {
+    case kRegSz: return vkString;
+    case kRegExpandSz: return vkExpandString;
+    case kRegDword: return vkInteger;
+    case kRegBinary: return vkBinary;
+    default: return vkUnknown;
+  }
+}
+
+std::uint32_t TypeOfKind(TRegDataType kind) {
+  switch (kind) {
+    case vkString: return kRegSz;
+    case vkExpandString: return kRegExpandSz;
+    case vkInteger: return kRegDword;
+    case vkBinary: return kRegBinary;
+    default: return kRegNone;
+  }
+}
+
+TRegistry::TRegistry(RegistryApi& api) : api_(api) { SelectRoot(kHkeyCurrentUser); }
+
+TRegistry::TRegistry(RegistryApi& api, std::uint32_t accessMask) : TRegistry(api) {
+  accessMask_ = accessMask;
+}
+
+TRegistry::~TRegistry() { ClosePath(); }
+
+void TRegistry::SelectRoot(RegKey root) {
+  if (root == rootHandle_) return;
+  rootHandle_ = root;
+  ClosePath();
+}
+
+TRegistry::Target TRegistry::Resolve(const std::string& path) const {
+  if (!path.empty() && path.front() == '\\') return {rootHandle_, path.substr(1), false};
+  return {openHandle_ != 0 ? openHandle_ : rootHandle_, path, openHandle_ != 0};
+}
+
+bool TRegistry::OpenPath(const std::string& path, bool create) {
+  const Target target = Resolve(path);
+  RegKey key = 0;
+  long result;
+  if (create && !target.path.empty()) {
+    result = api_.CreateKeyEx(target.start, target.path, accessMask_, &key, nullptr);
+  } else {
+    result = api_.OpenKeyEx(target.start, target.path, accessMask_, &key);
+  }
+  lastError_ = result;
+  if (result != kErrorSuccess) return false;
+  std::string newPath = target.relativeToOpenKey ? openKeyPath_ + "\\" + target.path : target.path;
+  ClosePath();
+  openHandle_ = key;
+  openKeyPath_ = std::move(newPath);
+  return true;
+}
+
+void TRegistry::ClosePath() {
+  if (openHandle_ == 0) return;
+  api_.CloseKey(openHandle_);
+  openHandle_ = 0;
+  openKeyPath_.clear();
+}
+
+bool TRegistry::QueryKeyFacts(KeyInfo& facts) {
+  facts = KeyInfo{};
+  if (openHandle_ == 0) return false;
+  return api_.QueryInfoKey(openHandle_, &facts) == kErrorSuccess;
+}
+
+void TRegistry::List(TextList& list, bool subkeys, bool withBlank) {
+  list.clear();
+  KeyInfo facts;
+  if (!QueryKeyFacts(facts)) return;
+  const std::uint32_t count = subkeys ? facts.subkeyCount : facts.valueCount;
+  std::uint32_t capacity = (subkeys ? facts.longestSubkeyName : facts.longestValueName) + 1;
+  std::string buffer(capacity, '\0');
+  list.reserve(count);
+  for (std::uint32_t index = 0; index < count; ++index) {
+    long result;
+    std::uint32_t length;
+    for (;;) {
+      length = capacity;
+      result = subkeys ? api_.EnumKey(openHandle_, index, buffer.data(), &length)
+                       : api_.EnumValue(openHandle_, index, buffer.data(), &length, nullptr,
+                                        nullptr, nullptr);
+      // A name longer than the key query said (a double-byte code page, or
+      // a name added since): grow the buffer rather than lose the name.
+      if (result != kErrorMoreData || capacity >= kLongestName) break;
+      capacity = std::min(capacity * 2, kLongestName);
+      buffer.assign(capacity, '\0');
+    }
+    // An index that no longer enumerates (the key changed since the query)
+    // adds nothing.
+    if (result != kErrorSuccess) continue;
+    const std::size_t nameLength = std::find(buffer.begin(), buffer.end(), '\0') - buffer.begin();
+    std::string line;
+    line.reserve(nameLength + 1);
+    if (withBlank) line.push_back(' ');
+    line.append(buffer.data(), nameLength);
+    list.push_back(std::move(line));
+  }
+}
+
+void TRegistry::ListSubkeys(TextList& list) { List(list, true, true); }
+void TRegistry::ListValues(TextList& list) { List(list, false, true); }
+void TRegistry::ListSubkeyNames(TextList& list) { List(list, true, false); }
+void TRegistry::ListValueNames(TextList& list) { List(list, false, false); }
+
+bool TRegistry::QueryValueFacts(const std::string& name, std::uint32_t& type, std::uint32_t& size) {
+  type = 0;
+  size = 0;
+  if (openHandle_ == 0) return false;
+  return api_.QueryValue(openHandle_, name, &type, nullptr, &size) == kErrorSuccess;
+}
+
+TRegDataType TRegistry::ValueKind(const std::string& name) {
+  std::uint32_t type, size;
+  return QueryValueFacts(name, type, size) ? KindOfType(type) : vkUnknown;
+}
+
+std::int64_t TRegistry::ValueSize(const std::string& name) {
+  std::uint32_t type, size;
+  return QueryValueFacts(name, type, size) ? static_cast<std::int64_t>(size) : -1;
+}
+
+std::string TRegistry::ReadText(const std::string& name) {
+  const std::int64_t size = ValueSize(name);
+  if (size <= 0) return {};
+  std::string buffer(static_cast<std::size_t>(size), '\0');
+  std::uint32_t type = 0;
+  std::uint32_t length = static_cast<std::uint32_t>(size);
+  if (api_.QueryValue(openHandle_, name, &type, reinterpret_cast<std::uint8_t*>(buffer.data()),
+                      &length) != kErrorSuccess) {
+    RaiseFailedToGet(name);
+  }
+  const TRegDataType kind = KindOfType(type);
+  if (kind != vkString && kind != vkExpandString) RaiseInvalidType(name);
+  buffer.resize(std::min<std::size_t>(length, buffer.size()));
+  buffer.resize(buffer.find('\0') == std::string::npos ? buffer.size() : buffer.find('\0'));
+  return buffer;
+}
+
+std::int32_t TRegistry::ReadNumber(const std::string& name) {
+  std::uint8_t bytes[4] = {0, 0, 0, 0};
+  std::uint32_t type = 0;
+  std::uint32_t length = sizeof bytes;
+  if (openHandle_ == 0 ||
+      api_.QueryValue(openHandle_, name, &type, bytes, &length) != kErrorSuccess) {
+    RaiseFailedToGet(name);
+  }
+  if (KindOfType(type) != vkInteger) RaiseInvalidType(name);
+  // Little-endian, as the machine stores it; missing bytes stay zero.
+  const std::uint32_t value =
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  return static_cast<std::int32_t>(value);
+}
+
+std::int64_t TRegistry::ReadBytes(const std::string& name, void* buffer, std::int64_t capacity) {
+  std::uint32_t type, size;
+  if (!QueryValueFacts(name, type, size)) return 0;
+  const TRegDataType kind = KindOfType(type);
+  if ((kind != vkBinary && kind != vkUnknown) || capacity < static_cast<std::int64_t>(size)) {
+    RaiseInvalidType(name);
+  }
+  std::uint32_t length = size;
+  if (size > 0 && api_.QueryValue(openHandle_, name, &type, static_cast<std::uint8_t*>(buffer),
+                                  &length) != kErrorSuccess) {
+    RaiseFailedToGet(name);
+  }
+  return size;
+}
+
+void TRegistry::PutValue(const std::string& name, const void* data, std::uint32_t size,
+                         TRegDataType kind) {
+  if (openHandle_ == 0 ||
+      api_.SetValue(openHandle_, name, TypeOfKind(kind), static_cast<const std::uint8_t*>(data),
+                    size) != kErrorSuccess) {
+    RaiseFailedToSet(name);
+  }
+}
+
+void TRegistry::WriteText(const std::string& name, const std::string& text) {
+  // The stored data runs to the text's first zero byte, as the text would
+  // reach the registry through a C string, plus the terminating zero.
+  const std::size_t length = std::min(text.find('\0'), text.size());
+  if (length >= std::numeric_limits<std::uint32_t>::max()) RaiseFailedToSet(name);
+  PutValue(name, text.c_str(), static_cast<std::uint32_t>(length + 1), vkString);
+}
+
+void TRegistry::WriteExpandText(const std::string& name, const std::string& text) {
+  const std::size_t length = std::min(text.find('\0'), text.size());
+  if (length >= std::numeric_limits<std::uint32_t>::max()) RaiseFailedToSet(name);
+  PutValue(name, text.c_str(), static_cast<std::uint32_t>(length + 1), vkExpandString);
+}
+
+void TRegistry::WriteNumber(const std::string& name, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  const std::uint8_t bytes[4] = {
+      static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+      static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+  PutValue(name, bytes, sizeof bytes, vkInteger);
+}
+
+void TRegistry::WriteBytes(const std::string& name, const void* data, std::int64_t count) {
+  if (count < 0 || count > std::numeric_limits<std::uint32_t>::max()) RaiseFailedToSet(name);
+  PutValue(name, data, static_cast<std::uint32_t>(count), vkBinary);
+}
+
+bool TRegistry::RemoveValue(const std::string& name) {
+  return openHandle_ != 0 && api_.DeleteValue(openHandle_, name) == kErrorSuccess;
+}
+
+bool TRegistry::RemoveKey(const std::string& path) {
+  const Target target = Resolve(path);
+  // An empty path would name the start key itself, a root or the open key:
+  // never what a caller deleting "a key" by name means, and too much to lose.
+  if (target.path.empty()) return false;
+  const RegKey remembered = openHandle_;
+  RegKey doomed = 0;
+  if (api_.OpenKeyEx(target.start, target.path, accessMask_, &doomed) == kErrorSuccess) {
+    struct Restore {
+      TRegistry& self;
+      RegKey remembered, doomed;
+      ~Restore() {
+        self.openHandle_ = remembered;
+        self.api_.CloseKey(doomed);
+      }
+    } restore{*this, remembered, doomed};
+    openHandle_ = doomed;
+    KeyInfo facts;
+    if (QueryKeyFacts(facts)) {
+      std::string buffer(facts.longestSubkeyName + 1, '\0');
+      for (std::uint32_t index = facts.subkeyCount; index-- > 0;) {
+        std::uint32_t length = static_cast<std::uint32_t>(buffer.size());
+        if (api_.EnumKey(doomed, index, buffer.data(), &length) == kErrorSuccess) {
+          RemoveKey(std::string(buffer.data(), length));
+        }
+      }
+    }
+  }
+  return api_.DeleteKey(target.start, target.path) == kErrorSuccess;
+}
+
+std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& path,
+                           const std::string& name) {
+  RegKey key = 0;
+  if (api.OpenKey(root, path, &key) != kErrorSuccess) return {};
+  std::uint8_t buffer[256];
+  std::uint32_t size = sizeof buffer;
+  const long result = api.QueryValue(key, name, nullptr, buffer, &size);
+  api.CloseKey(key);
+  if (result != kErrorSuccess || size == 0) return {};
+  return std::string(reinterpret_cast<const char*>(buffer), size - 1);
+}
+
+std::string RemoveAll(const std::string& pattern, const std::string& text) {
+  std::string result = text;
+  if (pattern.empty()) return result;
+  // An occurrence formed by a removal can start at most pattern.size() - 1
+  // bytes before the cut, so the search resumes there instead of at 0.
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = result.find(pattern, from);
+    if (at == std::string::npos) return result;
+    result.erase(at, pattern.size());
+    from = at >= pattern.size() - 1 ? at - (pattern.size() - 1) : 0;
+  }
+}
+
+std::string ReadSystemDriveRoot(RegistryApi& api) {
+  const std::string systemRoot = QueryValueText(
+      api, kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot");
+  return RemoveAll("WINDOWS", systemRoot);
+}
+
+}  // namespace veltrane
