@@ -4,19 +4,8 @@
 set -u
 cd "$(dirname "$0")"
 
-packages=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev clang clang-format
-          g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils imagemagick)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then echo "test.sh: run as root to install packages" >&2; exit 1; fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
-    || { echo "test.sh: package installation failed" >&2; exit 1; }
-fi
+. scripts/install-deps.sh
+veltrane_install_deps || exit 1
 
 jobs=$(nproc)
 status=0
