@@ -21,6 +21,11 @@ class ScanHost {
   virtual void ProcessMessages() = 0;
   // Wait `milliseconds` (the command line does not).
   virtual void Pause(int milliseconds) = 0;
+  // The driver's first two steps: hide the copy list lv2; hide the status
+  // line and show it again at once. A host without those windows ignores
+  // them.
+  virtual void HideCopyList() {}
+  virtual void RefreshStatusLine() {}
 };
 
 }  // namespace veltrane

@@ -1,0 +1,70 @@
+// veltrane-cli: the checks (and more commands) on the command line, over
+// the same core as the window. Commands live in their own files and are
+// listed once, in commands.cpp.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "registry/registry_api.h"
+#include "scan/file_probe.h"
+
+namespace veltrane::cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// What a command works with. The program gives it the real registry, file
+// system and console; tests give it in-memory ones and string streams.
+struct Environment {
+  RegistryApi& registry;
+  FileProbe& files;
+  std::ostream& out;
+  std::ostream& err;
+  std::string exeFolder;  // the executable's folder, with its trailing backslash
+};
+
+struct Command {
+  std::string name;
+  std::string synopsis;     // "scan [--tsv]"
+  std::string description;  // the --help text, lines indented by the caller
+  // Gets the arguments after the command's name. Returns the exit status.
+  std::function<int(const std::vector<std::string>& arguments, Environment& environment)> run;
+};
+
+// Every command, in the order --help lists them (commands.cpp).
+const std::vector<Command>& Commands();
+
+// Runs the command named by the first argument. `arguments` excludes the
+// program's name.
+int Run(const std::vector<std::string>& arguments, Environment& environment);
+
+// The usage lines, and the whole --help text.
+std::string Usage();
+std::string Help();
+
+// Writes "veltrane-cli: <message>" and the usage to the error stream and
+// returns kExitUsage.
+int UsageError(Environment& environment, const std::string& message);
+
+// Arguments split into flags (no value), options with one value each
+// (repeatable) and the rest, in order. "--" ends the options.
+struct ParsedArguments {
+  std::set<std::string> flags;
+  std::multimap<std::string, std::string> options;
+  std::vector<std::string> positionals;
+  bool Has(const std::string& flag) const { return flags.count(flag) > 0; }
+};
+// Nothing, with `error` set, for an unknown option or a missing value.
+std::optional<ParsedArguments> ParseArguments(const std::vector<std::string>& arguments,
+                                              const std::set<std::string>& flags,
+                                              const std::set<std::string>& valueOptions,
+                                              std::string& error);
+
+}  // namespace veltrane::cli

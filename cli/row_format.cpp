@@ -1,0 +1,79 @@
+#include "cli/row_format.h"
+
+#include <algorithm>
+#include <array>
+
+namespace veltrane::cli {
+namespace {
+
+std::string Escape(const std::string& text, bool doubleBackslashes) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\\': escaped += doubleBackslashes ? "\\\\" : "\\"; break;
+      case '\t': escaped += "\\t"; break;
+      case '\n': escaped += "\\n"; break;
+      case '\r': escaped += "\\r"; break;
+      default:
+        if (byte < 32) {
+          escaped += "\\x";
+          escaped += kHex[byte >> 4];
+          escaped += kHex[byte & 15];
+        } else {
+          escaped += c;
+        }
+    }
+  }
+  return escaped;
+}
+
+}  // namespace
+
+std::string EscapeTsvField(const std::string& text) { return Escape(text, true); }
+
+std::string EscapeControls(const std::string& text) { return Escape(text, false); }
+
+std::string TsvRow(const Finding& row) {
+  return EscapeTsvField(row.CleanDetails) + '\t' + EscapeTsvField(row.ValueName) + '\t' +
+         EscapeTsvField(row.ValueData) + '\t' + EscapeTsvField(row.RegistryLocation) + '\n';
+}
+
+void WriteTable(std::ostream& out, const std::vector<Finding>& rows) {
+  std::vector<std::array<std::string, 4>> lines;
+  lines.reserve(rows.size() + 1);
+  const auto& columns = FindingColumns();
+  lines.push_back({columns[0].caption, columns[1].caption, columns[2].caption, columns[3].caption});
+  for (const Finding& row : rows) {
+    lines.push_back({EscapeControls(row.CleanDetails), EscapeControls(row.ValueName),
+                     EscapeControls(row.ValueData), EscapeControls(row.RegistryLocation)});
+  }
+  std::array<std::size_t, 4> widths{};
+  for (const auto& line : lines) {
+    for (std::size_t column = 0; column < 4; ++column) {
+      widths[column] = std::max(widths[column], line[column].size());
+    }
+  }
+  for (const auto& line : lines) {
+    std::string text;
+    for (std::size_t column = 0; column < 3; ++column) {
+      text += line[column];
+      text.append(widths[column] - line[column].size() + 2, ' ');
+    }
+    text += line[3];
+    out << text << '\n';
+  }
+}
+
+void WriteRows(std::ostream& out, const std::vector<Finding>& rows, bool tsv) {
+  if (tsv) {
+    for (const Finding& row : rows) out << TsvRow(row);
+  } else if (!rows.empty()) {
+    WriteTable(out, rows);
+    out << '\n';
+  }
+}
+
+}  // namespace veltrane::cli

@@ -1,0 +1,65 @@
+// The history checks: every value of the typed-address, Run box and recent
+// documents keys becomes a row, whatever it holds. One algorithm, three
+// sets of texts.
+#include "scan/checks.h"
+
+namespace veltrane {
+namespace {
+
+struct HistoryKey {
+  const char* listingPath;  // for the wrapper: absolute, from HKEY_CURRENT_USER
+  const char* readingPath;  // for QueryValueText: the same, relative
+  const char* category;
+  const char* location;
+};
+
+constexpr HistoryKey kTypedUrls = {"\\Software\\Microsoft\\Internet Explorer\\TypedURLs",
+                                   "Software\\Microsoft\\Internet Explorer\\TypedURLs",
+                                   kCategoryTypedUrl,
+                                   "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs"};
+constexpr HistoryKey kRunMru = {
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", kCategoryRunMru,
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU"};
+constexpr HistoryKey kRecentDocs = {
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs", kCategoryRecentDocs,
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs"};
+
+constexpr int kPauseMilliseconds = 200;
+
+void ScanHistory(ScanContext& context, const HistoryKey& history) {
+  context.Memo1.clear();
+  {
+    TRegistry key(context.Registry);
+    key.SelectRoot(kHkeyCurrentUser);
+    if (key.OpenPath(history.listingPath, false)) key.ListValues(context.Memo1);
+  }
+  if (context.Memo1.empty()) return;  // the bar and the status line keep what they show
+
+  const int count = static_cast<int>(context.Memo1.size());
+  context.Host.SetProgressPosition(0);
+  context.Host.SetProgressMax(count);
+  const std::string statusRoot = std::string("HKEY_CURRENT_USER") + history.listingPath + "\\";
+  for (int i = 0; i < count; ++i) {
+    context.Host.ProcessMessages();
+    context.Host.Pause(kPauseMilliseconds);
+    context.Host.SetProgressPosition(i);
+    if (static_cast<std::size_t>(i) >= context.Memo1.size()) break;
+    const std::string name = LineText(context.Memo1[i]);
+    context.Host.SetStatus(statusRoot + name);
+    // A value deleted since the listing still gets its row, with no data.
+    AddFinding(context, Finding{history.category, name,
+                                QueryValueText(context.Registry, kHkeyCurrentUser,
+                                               history.readingPath, name),
+                                history.location});
+  }
+}
+
+}  // namespace
+
+void typeurl(ScanContext& context) { ScanHistory(context, kTypedUrls); }
+void runmru(ScanContext& context) { ScanHistory(context, kRunMru); }
+void recentdocs(ScanContext& context) { ScanHistory(context, kRecentDocs); }
+
+}  // namespace veltrane

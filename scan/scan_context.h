@@ -1,0 +1,56 @@
+// What the checks work on: the registry, the file system, the window they
+// report to, the two findings lists and the hidden working lists. The main
+// window owns one for its whole life (the command line makes one per run);
+// the checks and the cleaner use its lists in turn.
+#pragma once
+
+#include <string>
+
+#include "registry/registry_api.h"
+#include "registry/tregistry.h"
+#include "scan/file_probe.h"
+#include "scan/findings.h"
+#include "scan/scan_host.h"
+
+namespace veltrane {
+
+class ScanContext {
+ public:
+  ScanContext(RegistryApi& registry, FileProbe& files, ScanHost& host, FindingsList& lvax,
+              FindingsList& lv2, std::string systemDriveRoot = {});
+  ScanContext(const ScanContext&) = delete;
+  ScanContext& operator=(const ScanContext&) = delete;
+
+  RegistryApi& Registry;
+  FileProbe& Files;
+  ScanHost& Host;
+  FindingsList& lvax;  // the visible list the checks fill
+  FindingsList& lv2;   // the hidden copy the driver fills and the cleaner starts from
+
+  // The hidden working lists: one name or piece per line, each behind one
+  // blank, read back without that blank (LineText).
+  TextList Memo1, Memo2, Memo3, Memo4, Memo5, Memo6, Memo7, Memo8, Memo9, Memo10, Memo11, Memo12;
+  TextList ListBox1, ListBox2;
+
+  // The system root with every "WINDOWS" taken out (ReadSystemDriveRoot);
+  // set once before the first scan.
+  std::string SystemDriveRoot;
+
+  // Index of the row being added to lvax; the invalid path scan resets it.
+  int FindingCount = 0;
+
+  // Memo1 .. Memo12 by number.
+  TextList& Memo(int number);
+};
+
+// A working-list line less the blank the listing put before it.
+inline std::string LineText(const std::string& line) {
+  return line.empty() ? std::string() : line.substr(1);
+}
+
+// Appends a ticked row to lvax, makes it the selected row when `select`
+// (the extension scan does), repaints the list and counts the row in
+// FindingCount.
+void AddFinding(ScanContext& context, Finding row, bool select = false);
+
+}  // namespace veltrane
