@@ -6,6 +6,13 @@
 #include <cstdint>
 #include <string>
 
+// windows.h makes these names macros for its A and W functions. The seam's
+// methods keep the plain names: a file that needs both includes windows.h
+// first, and the names are freed here.
+#undef ShellExecute
+#undef PostMessage
+#undef MessageBox
+
 namespace veltrane {
 
 using WindowHandle = std::uintptr_t;  // an HWND; 0 for none

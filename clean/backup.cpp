@@ -1,0 +1,69 @@
+#include "clean/backup.h"
+
+#include <cstring>
+
+#include "clean/reg_export.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace veltrane {
+
+std::string FindBackupFile(const std::string& folder) {
+#ifdef _WIN32
+  // Windows compares names without regard to case (and so does Wine, on any
+  // file system).
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + kBackupFileName).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  FindClose(search);
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+  return folder + found.cFileName;
+#else
+  DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
+  if (!directory) return {};
+  std::string result;
+  while (const dirent* entry = readdir(directory)) {
+    if (strcasecmp(entry->d_name, kBackupFileName) != 0) continue;
+    const std::string path = folder + entry->d_name;
+    struct stat facts;
+    if (stat(path.c_str(), &facts) == 0 && !S_ISDIR(facts.st_mode)) {
+      result = path;
+      break;
+    }
+  }
+  closedir(directory);
+  return result;
+#endif
+}
+
+bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
+  if (!FindBackupFile(folder).empty()) return false;
+  return ExportKeyToFile(api, kHkeyCurrentUser, "Software\\", folder + kBackupWriteName);
+}
+
+std::string ExecutableFolder() {
+  std::string path;
+#ifdef _WIN32
+  char buffer[MAX_PATH * 2];
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  if (length > 0 && length < sizeof buffer) path.assign(buffer, length);
+  const std::size_t cut = path.find_last_of("\\/:");
+#else
+  char buffer[4096];
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (length > 0 && static_cast<std::size_t>(length) < sizeof buffer) {
+    path.assign(buffer, static_cast<std::size_t>(length));
+  }
+  const std::size_t cut = path.find_last_of('/');
+#endif
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+}  // namespace veltrane

@@ -1,0 +1,101 @@
+#include "clean/restore.h"
+
+#include "clean/backup.h"
+#include "clean/reg_import.h"
+#include "registry/tregistry.h"
+
+namespace veltrane {
+namespace {
+
+constexpr const char* kCaption = "Veltrane";
+constexpr int kShowNormal = 5;
+constexpr int kShowHidden = 0;
+
+// Looks for the editor's window every pollMs until it shows or the time is
+// up, waiting through the context so the program's windows stay live.
+WindowHandle WaitForEditorWindow(RestoreContext& context) {
+  const int poll = context.pollMs > 0 ? context.pollMs : 1;
+  for (int waited = 0;; waited += poll) {
+    if (const WindowHandle window = context.desktop.FindTopLevelWindow(kRegistryEditorTitle)) {
+      return window;
+    }
+    if (waited >= context.timeoutMs) return 0;
+    if (context.wait) context.wait(poll);
+  }
+}
+
+RestoreResult Fail(RestoreContext& context, const std::string& text) {
+  context.desktop.MessageBox(context.owner, text, kCaption, kMbOk | kMbIconError);
+  return RestoreResult::kFailed;
+}
+
+RestoreResult Complete(RestoreContext& context) {
+  context.desktop.MessageBox(context.owner, kRestoreComplete, kCaption, kMbOk | kMbIconInformation);
+  return RestoreResult::kRestored;
+}
+
+RestoreResult ImportBackup(RestoreContext& context) {
+  const std::string file = FindBackupFile(context.folder);
+  if (file.empty()) {
+    return Fail(context, "The backup could not be restored: there is no " +
+                             std::string(kBackupFileName) + " in " + context.folder);
+  }
+  ImportSummary summary;
+  RegImportError error;
+  if (!ImportRegFile(context.registry, file, summary, error)) {
+    return Fail(context, "The backup could not be restored: " + error.Text());
+  }
+  return Complete(context);
+}
+
+}  // namespace
+
+bool IsVistaProductName(const std::string& productName) {
+  return productName.find("Vista") != std::string::npos ||
+         productName.find("VISTA") != std::string::npos ||
+         productName.find("vista") != std::string::npos;
+}
+
+bool akses(RestoreContext& context) {
+  const WindowHandle window = WaitForEditorWindow(context);
+  if (window == 0) return false;
+  context.desktop.PostMessage(window, kWmKeyDown, kVkReturn, 0);
+  return true;
+}
+
+bool tutup(RestoreContext& context) {
+  const WindowHandle window = WaitForEditorWindow(context);
+  if (window == 0) return false;
+  context.desktop.PostMessage(window, kWmQuit, 0, 0);
+  return true;
+}
+
+RestoreResult RestoreFromBackup(RestoreContext& context) {
+  const std::string productName =
+      QueryValueText(context.registry, kHkeyLocalMachine,
+                     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
+  if (IsVistaProductName(productName)) {
+    context.desktop.ShellExecute(context.owner, "open", kBackupFileName, "", context.folder,
+                                 kShowNormal);
+    return RestoreResult::kHandedToShell;
+  }
+  if (context.underWine) return ImportBackup(context);
+
+  const auto started = context.desktop.ShellExecute(context.owner, "open", "regedit.exe",
+                                                    std::string("/i ") + kBackupFileName,
+                                                    context.folder, kShowHidden);
+  // 32 and below is the shell's failure: no editor will come to wait for.
+  if (started <= 32) {
+    return Fail(context, "The registry editor could not be started; the backup was not restored.");
+  }
+  if (!akses(context)) {
+    return Fail(context,
+                "The registry editor did not answer in time; the backup was not restored.");
+  }
+  if (!tutup(context)) {
+    return Fail(context, "The registry editor did not finish the restore in time.");
+  }
+  return Complete(context);
+}
+
+}  // namespace veltrane

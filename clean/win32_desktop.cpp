@@ -1,0 +1,60 @@
+#include <shellapi.h>
+#include <windows.h>
+
+#include "clean/win32_desktop.h"
+
+namespace veltrane {
+namespace {
+
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+}  // namespace
+
+std::intptr_t Win32Desktop::ShellExecute(WindowHandle owner, const std::string& verb,
+                                         const std::string& file, const std::string& parameters,
+                                         const std::string& folder, int show) {
+  const HINSTANCE result = ShellExecuteA(ToHwnd(owner), OrNull(verb), file.c_str(),
+                                         OrNull(parameters), OrNull(folder), show);
+  return reinterpret_cast<std::intptr_t>(result);
+}
+
+WindowHandle Win32Desktop::FindTopLevelWindow(const std::string& title) {
+  return reinterpret_cast<WindowHandle>(FindWindowExA(nullptr, nullptr, nullptr, title.c_str()));
+}
+
+bool Win32Desktop::PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                               std::intptr_t lParam) {
+  return PostMessageA(ToHwnd(window), message, wParam, lParam) != 0;
+}
+
+int Win32Desktop::MessageBox(WindowHandle owner, const std::string& text,
+                             const std::string& caption, unsigned flags) {
+  return MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
+}
+
+bool RunningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void WaitPumpingMessages(int milliseconds) {
+  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+  for (;;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= until) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+  }
+}
+
+}  // namespace veltrane

@@ -1,0 +1,28 @@
+// The desktop seam on the real shell and window manager (Windows build).
+#pragma once
+
+#include "clean/desktop.h"
+
+namespace veltrane {
+
+class Win32Desktop final : public Desktop {
+ public:
+  std::intptr_t ShellExecute(WindowHandle owner, const std::string& verb, const std::string& file,
+                             const std::string& parameters, const std::string& folder,
+                             int show) override;
+  WindowHandle FindTopLevelWindow(const std::string& title) override;
+  bool PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+  int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                 unsigned flags) override;
+};
+
+// True when ntdll.dll exports wine_get_version: the program runs under Wine.
+bool RunningUnderWine();
+
+// Waits `milliseconds`, handling the window messages that arrive meanwhile,
+// so the program's windows keep answering. A WM_QUIT met here is posted
+// again for the message loop.
+void WaitPumpingMessages(int milliseconds);
+
+}  // namespace veltrane

@@ -1,0 +1,239 @@
+#include "clean/cleaner.h"
+
+#include <gtest/gtest.h>
+
+#include "registry/tregistry.h"
+#include "tests/clean/fakes.h"
+#include "tests/clean/reg_tree.h"
+
+namespace veltrane {
+namespace {
+
+using test::Dword;
+using test::ReadTree;
+using test::Sz;
+using test::TreeKey;
+
+// Passes everything through, but refuses to write values: the typed value
+// writer then raises.
+class RefusingWrites : public RegistryApi {
+ public:
+  explicit RefusingWrites(RegistryApi& inner) : inner_(inner) {}
+  long OpenKey(RegKey p, const std::string& s, RegKey* r) override {
+    return inner_.OpenKey(p, s, r);
+  }
+  long OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override {
+    return inner_.OpenKeyEx(p, s, a, r);
+  }
+  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
+                   std::uint32_t* d) override {
+    return inner_.CreateKeyEx(p, s, a, r, d);
+  }
+  long QueryInfoKey(RegKey k, KeyInfo* i) override { return inner_.QueryInfoKey(k, i); }
+  long EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l) override {
+    return inner_.EnumKey(k, i, n, l);
+  }
+  long EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l, std::uint32_t* t,
+                 std::uint8_t* d, std::uint32_t* s) override {
+    return inner_.EnumValue(k, i, n, l, t, d, s);
+  }
+  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
+                  std::uint32_t* s) override {
+    return inner_.QueryValue(k, n, t, d, s);
+  }
+  long SetValue(RegKey, const std::string&, std::uint32_t, const std::uint8_t*,
+                std::uint32_t) override {
+    return kErrorAccessDenied;
+  }
+  long DeleteValue(RegKey k, const std::string& n) override { return inner_.DeleteValue(k, n); }
+  long DeleteKey(RegKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
+  long CloseKey(RegKey k) override { return inner_.CloseKey(k); }
+
+ private:
+  RegistryApi& inner_;
+};
+
+class CleanerTest : public ::testing::Test {
+ protected:
+  CleanerTest() : api_(test::MakeTestRegistry()), base_(*api_, "clean") {}
+
+  // HKCU location of a key below the throwaway key.
+  std::string Location(const std::string& below) const { return "HKCU\\" + base_.Path() + below; }
+
+  Finding Row(const char* category, const std::string& name, const std::string& below,
+              bool checked = true) {
+    return Finding{category, name, "data of " + name, Location(below), checked};
+  }
+
+  TreeKey Seeded() {
+    TreeKey tree;
+    TreeKey& paths = tree.subkeys["Paths"];
+    paths.values[""] = Sz("C:\\gone\\default.exe");
+    paths.values["gone"] = Sz("C:\\gone.exe");
+    paths.values["kept"] = Sz("C:\\kept.exe");
+    TreeKey& ext = tree.subkeys["FileExts"].subkeys[".abc"];
+    ext.subkeys["OpenWithProgids"].subkeys["deeper"].values["x"] = Dword(1);
+    ext.subkeys["UserChoice"].values["Progid"] = Sz("abc");
+    tree.subkeys["FileExts"].subkeys[".keep"].values["a"] = Sz("b");
+    tree.subkeys["TypedURLs"].values["url1"] = Sz("http://a/");
+    tree.subkeys["TypedURLs"].values["url2"] = Sz("http://b/");
+    tree.subkeys["RunMRU"].values[""] = Sz("default");
+    tree.subkeys["RunMRU"].values["a"] = Sz("cmd\\1");
+    tree.subkeys["RecentDocs"].values["0"] = Typed(kRegBinary, "doc");
+    tree.subkeys["HKCU inside"].values["v"] = Sz("w");
+    test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
+    return tree;
+  }
+
+  static test::TreeValue Typed(std::uint32_t type, const std::string& bytes) {
+    return test::Typed(type, bytes);
+  }
+
+  bool Clean(RegistryApi& registry) {
+    CleanContext context{lvax_, lv2_, host_, registry, desktop_, 77};
+    return CleanCommand(context);
+  }
+
+  std::unique_ptr<RegistryApi> api_;
+  test::ThrowawayKey base_;
+  FindingsList lvax_, lv2_;
+  test::RecordingHost host_;
+  test::FakeDesktop desktop_;
+};
+
+TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
+  TreeKey expected = Seeded();
+  const std::vector<Finding> rows = {
+      Row(kCategoryMissingPath, "gone", "\\Paths"),
+      Row(kCategoryMissingPath, "(Default)", "\\Paths"),
+      Row(kCategoryMissingPath, "kept", "\\Paths", false),
+      Row(kCategoryEmptyExtension, ".abc", "\\FileExts\\"),
+      Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
+      Row(kCategoryTypedUrl, "url2", "\\TypedURLs", false),
+      Row(kCategoryRunMru, "", "\\RunMRU"),
+      Row(kCategoryRecentDocs, "0", "\\RecentDocs"),
+      Row("Some other text", "a", "\\RunMRU"),
+      Row(kCategoryTypedUrl, "never there", "\\TypedURLs"),
+      Row(kCategoryRunMru, "a", "\\Vanished"),
+      Row(kCategoryMissingPath, "v", "\\HKCU inside"),
+  };
+  lvax_.Assign(rows);
+
+  EXPECT_TRUE(Clean(*api_));
+
+  TreeKey& paths = expected.subkeys["Paths"];
+  paths.values.erase("gone");
+  paths.values[""] = Sz("");  // emptied, not deleted
+  expected.subkeys["FileExts"].subkeys.erase(".abc");
+  expected.subkeys["TypedURLs"].values.erase("url1");
+  expected.subkeys["RunMRU"].values.erase("");  // the empty name is the default value
+  expected.subkeys["RecentDocs"].values.erase("0");
+  expected.subkeys["HKCU inside"].values.erase("v");
+  EXPECT_EQ(test::Difference(expected, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+
+  const std::vector<Finding> unticked = {rows[2], rows[5]};
+  EXPECT_EQ(lvax_.Rows(), unticked);
+  EXPECT_EQ(lv2_.Rows(), unticked);
+  EXPECT_EQ(host_.status, "2 Error Found");
+  EXPECT_EQ(host_.maximum, 12);
+  EXPECT_EQ(host_.position, 12);
+  EXPECT_EQ(host_.pauses, std::vector<int>(12, 50));
+  ASSERT_GE(host_.events.size(), 2u);
+  EXPECT_EQ(host_.events[0], "status Cleaning Registry");
+  EXPECT_EQ(host_.events[1], "pump");
+  EXPECT_TRUE(desktop_.calls.empty());
+}
+
+TEST_F(CleanerTest, EmptyListChangesNothing) {
+  EXPECT_TRUE(Clean(*api_));
+  EXPECT_EQ(host_.status, "Ready");
+  EXPECT_TRUE(host_.events.empty());
+  EXPECT_EQ(host_.position, 0);
+}
+
+TEST_F(CleanerTest, CountsWhatRemains) {
+  Seeded();
+  struct Case {
+    std::vector<bool> ticks;
+    const char* status;
+  };
+  for (const Case& c : {Case{{true, true}, "No Error Found"}, Case{{false}, "1 Error Found"},
+                        Case{{false, false, false}, "3 Error Found"}}) {
+    std::vector<Finding> rows;
+    for (std::size_t i = 0; i < c.ticks.size(); ++i) {
+      rows.push_back(
+          Row(kCategoryTypedUrl, "url" + std::to_string(i + 1), "\\TypedURLs", c.ticks[i]));
+    }
+    lvax_.Assign(rows);
+    const TreeKey before = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
+    Clean(*api_);
+    EXPECT_EQ(host_.status, c.status);
+    std::vector<Finding> kept;
+    for (const Finding& row : rows) {
+      if (!row.Checked) kept.push_back(row);
+    }
+    EXPECT_EQ(lvax_.Rows(), kept);
+    if (kept.size() == rows.size()) {
+      // Nothing ticked: the registry is not touched.
+      EXPECT_EQ(test::Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+    }
+  }
+}
+
+TEST_F(CleanerTest, WriterErrorStopsAtItsRowAndKeepsTheList) {
+  Seeded();
+  const std::vector<Finding> rows = {
+      Row(kCategoryTypedUrl, "url2", "\\TypedURLs", false),
+      Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
+      Row(kCategoryMissingPath, "(Default)", "\\Paths"),
+      Row(kCategoryRunMru, "a", "\\RunMRU", false),
+      Row(kCategoryRecentDocs, "0", "\\RecentDocs"),
+  };
+  lvax_.Assign(rows);
+  RefusingWrites refusing(*api_);
+
+  EXPECT_FALSE(Clean(refusing));
+
+  const TreeKey after = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
+  EXPECT_EQ(after.subkeys.at("TypedURLs").values.count("url1"), 0u);  // acted on before
+  EXPECT_EQ(after.subkeys.at("Paths").values.at(""), Sz("C:\\gone\\default.exe"));
+  EXPECT_EQ(after.subkeys.at("RecentDocs").values.count("0"), 1u);  // never reached
+  EXPECT_EQ(lvax_.Rows(), rows);
+  EXPECT_EQ(lv2_.Rows(), std::vector<Finding>{rows[0]});
+  EXPECT_EQ(host_.status, "Cleaning Registry");
+  const auto boxes = desktop_.Of("box");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Failed to set data for ''");
+  EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
+  EXPECT_EQ(boxes[0].window, 77u);
+  EXPECT_TRUE(host_.pauses.empty());
+}
+
+TEST_F(CleanerTest, OnlyTheLeadingHkcuIsTakenOff) {
+  EXPECT_EQ(KeyPathOfLocation("HKCU\\Software\\HKCU\\x"), "\\Software\\HKCU\\x");
+  EXPECT_EQ(KeyPathOfLocation("HKCU\\Software\\Microsoft\\FileExts\\"),
+            "\\Software\\Microsoft\\FileExts\\");
+  EXPECT_EQ(KeyPathOfLocation("HKLM\\Software"), "");
+  EXPECT_EQ(KeyPathOfLocation("hkcu\\Software"), "");
+}
+
+TEST(SelectCommandTest, CaptionSaysWhatTheNextClickDoes) {
+  FindingsList list;
+  list.Assign({Finding{"a", "", "", "", true}, Finding{"b", "", "", "", false}});
+  std::string caption = kSelectNone;
+  caption = SelectCommand(list, caption);
+  EXPECT_EQ(caption, kSelectAll);
+  EXPECT_FALSE(list.Row(0).Checked);
+  EXPECT_FALSE(list.Row(1).Checked);
+  caption = SelectCommand(list, caption);
+  EXPECT_EQ(caption, kSelectNone);
+  EXPECT_TRUE(list.Row(0).Checked);
+  EXPECT_TRUE(list.Row(1).Checked);
+
+  FindingsList empty;
+  EXPECT_EQ(SelectCommand(empty, kSelectNone), kSelectAll);
+  EXPECT_EQ(SelectCommand(empty, kSelectAll), kSelectNone);
+}
+
+}  // namespace
+}  // namespace veltrane

@@ -1,0 +1,331 @@
+#include "tests/clean/reg_tree.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "registry/memory_registry.h"
+#include "registry/tregistry.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "registry/win32_registry.h"
+#else
+#include <unistd.h>
+#endif
+
+namespace veltrane::test {
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+TreeValue Sz(const std::string& text) {
+  TreeValue value{kRegSz, Bytes(text)};
+  value.data.push_back(0);
+  return value;
+}
+
+TreeValue Dword(std::uint32_t number) {
+  TreeValue value{kRegDword, {}};
+  for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(number >> 8 * i));
+  return value;
+}
+
+TreeValue Typed(std::uint32_t type, const std::string& bytes) { return {type, Bytes(bytes)}; }
+
+void SeedTree(RegistryApi& api, RegKey root, const std::string& path, const TreeKey& tree) {
+  RegKey key = 0;
+  if (api.CreateKeyEx(root, path, kKeyAllAccess, &key, nullptr) != kErrorSuccess) {
+    throw std::runtime_error("cannot create " + path);
+  }
+  for (const auto& [name, value] : tree.values) {
+    if (api.SetValue(key, name, value.type, value.data.data(),
+                     static_cast<std::uint32_t>(value.data.size())) != kErrorSuccess) {
+      api.CloseKey(key);
+      throw std::runtime_error("cannot set " + name);
+    }
+  }
+  api.CloseKey(key);
+  for (const auto& [name, subkey] : tree.subkeys) SeedTree(api, root, path + "\\" + name, subkey);
+}
+
+namespace {
+
+void ReadKey(RegistryApi& api, RegKey key, TreeKey& tree) {
+  KeyInfo facts;
+  if (api.QueryInfoKey(key, &facts) != kErrorSuccess) return;
+  std::vector<char> name(32768);
+  std::vector<std::uint8_t> data(std::max<std::uint32_t>(facts.longestData, 1) + 16);
+  for (std::uint32_t i = 0; i < facts.valueCount; ++i) {
+    std::uint32_t nameLength = static_cast<std::uint32_t>(name.size());
+    std::uint32_t size = static_cast<std::uint32_t>(data.size());
+    std::uint32_t type = 0;
+    long result = api.EnumValue(key, i, name.data(), &nameLength, &type, data.data(), &size);
+    if (result == kErrorMoreData) {
+      data.resize(size);
+      nameLength = static_cast<std::uint32_t>(name.size());
+      result = api.EnumValue(key, i, name.data(), &nameLength, &type, data.data(), &size);
+    }
+    if (result != kErrorSuccess) throw std::runtime_error("cannot enumerate a value");
+    tree.values[std::string(name.data(), nameLength)] =
+        TreeValue{type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)};
+  }
+  for (std::uint32_t i = 0; i < facts.subkeyCount; ++i) {
+    std::uint32_t nameLength = static_cast<std::uint32_t>(name.size());
+    if (api.EnumKey(key, i, name.data(), &nameLength) != kErrorSuccess) continue;
+    const std::string subName(name.data(), nameLength);
+    RegKey sub = 0;
+    if (api.OpenKeyEx(key, subName, kKeyRead, &sub) != kErrorSuccess) continue;
+    ReadKey(api, sub, tree.subkeys[subName]);
+    api.CloseKey(sub);
+  }
+}
+
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const unsigned char c : text) {
+    if (c < 32 || c >= 127) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "<%02X>", c);
+      out += hex;
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
+std::string Describe(const TreeValue& value) {
+  std::ostringstream out;
+  out << "type " << value.type << " [";
+  for (std::size_t i = 0; i < value.data.size() && i < 40; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", value.data[i]);
+    out << hex;
+  }
+  out << (value.data.size() > 40 ? "...]" : "]") << " (" << value.data.size() << " bytes)";
+  return out.str();
+}
+
+std::string DifferenceAt(const std::string& where, const TreeKey& expected, const TreeKey& actual) {
+  for (const auto& [name, value] : expected.values) {
+    const auto it = actual.values.find(name);
+    if (it == actual.values.end()) return where + " lacks value \"" + Printable(name) + "\"";
+    if (!(it->second == value)) {
+      return where + " value \"" + Printable(name) + "\": expected " + Describe(value) + ", got " +
+             Describe(it->second);
+    }
+  }
+  for (const auto& [name, value] : actual.values) {
+    if (!expected.values.count(name)) return where + " has extra value \"" + Printable(name) + "\"";
+  }
+  for (const auto& [name, sub] : expected.subkeys) {
+    const auto it = actual.subkeys.find(name);
+    if (it == actual.subkeys.end()) return where + " lacks subkey \"" + Printable(name) + "\"";
+    const std::string inner = DifferenceAt(where + "\\" + Printable(name), sub, it->second);
+    if (!inner.empty()) return inner;
+  }
+  for (const auto& [name, sub] : actual.subkeys) {
+    if (!expected.subkeys.count(name))
+      return where + " has extra subkey \"" + Printable(name) + "\"";
+  }
+  return {};
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+std::string Folded(const std::string& name) {
+  std::string folded = name;
+  std::transform(folded.begin(), folded.end(), folded.begin(), Lower);
+  return folded;
+}
+
+// A name of 1..maxLength bytes, mostly letters, often awkward.
+std::string RandomName(std::mt19937& random, std::size_t maxLength, bool keyName) {
+  static const std::string kAwkward = "\"\\=[]@;-, \t\xe9\xc4\x80\x81\xff\r\n";
+  std::uniform_int_distribution<std::size_t> length(1, maxLength);
+  std::uniform_int_distribution<int> pick(0, 99);
+  std::string name;
+  const std::size_t n = length(random);
+  for (std::size_t i = 0; i < n; ++i) {
+    char c;
+    if (pick(random) < 25) {
+      c = kAwkward[static_cast<std::size_t>(pick(random)) % kAwkward.size()];
+    } else {
+      c = static_cast<char>('a' + pick(random) % 26);
+    }
+    // Key names hold no backslash; a line break in one is left out of the
+    // backup on purpose, so the random trees do not make them.
+    if (keyName && (c == '\\' || c == '\r' || c == '\n')) c = '_';
+    name.push_back(c);
+  }
+  return name;
+}
+
+std::string RandomBytes(std::mt19937& random, std::size_t length, bool noZero) {
+  std::uniform_int_distribution<int> byte(noZero ? 1 : 0, 255);
+  std::string bytes;
+  for (std::size_t i = 0; i < length; ++i) bytes.push_back(static_cast<char>(byte(random)));
+  return bytes;
+}
+
+TreeValue RandomValue(std::mt19937& random) {
+  std::uniform_int_distribution<int> kind(0, 13);
+  std::uniform_int_distribution<std::size_t> shortLength(0, 40);
+  switch (kind(random)) {
+    case 0:
+    case 1: return Sz(RandomBytes(random, shortLength(random), true));
+    case 2: return Typed(kRegSz, RandomBytes(random, shortLength(random), false));
+    case 3:
+      return Typed(kRegExpandSz,
+                   "%TEMP%\\" + RandomBytes(random, shortLength(random), true) + '\0');
+    case 4: {
+      std::string multi;
+      for (std::size_t i = shortLength(random) % 4; i > 0; --i) {
+        multi += RandomBytes(random, 1 + shortLength(random) % 9, true) + '\0';
+      }
+      return Typed(kRegMultiSz, multi + '\0');
+    }
+    case 5:
+    case 6: return Dword(static_cast<std::uint32_t>(random()));
+    case 7: return Typed(kRegDword, RandomBytes(random, shortLength(random) % 9, false));
+    case 8: return Typed(kRegQword, RandomBytes(random, 8, false));
+    case 9: return Typed(kRegBinary, RandomBytes(random, shortLength(random), false));
+    case 10: return Typed(kRegBinary, RandomBytes(random, 200 + shortLength(random) * 25, false));
+    case 11: return Typed(kRegNone, RandomBytes(random, shortLength(random) % 5, false));
+    case 12: return Typed(kRegDwordBigEndian, RandomBytes(random, 4, false));
+    default:
+      return Typed(0x100 + static_cast<std::uint32_t>(random() % 0xFFFF),
+                   RandomBytes(random, 3, false));
+  }
+}
+
+void FillRandom(std::mt19937& random, TreeKey& key, int& keysLeft, int maxValues, int depth) {
+  std::uniform_int_distribution<int> valueCount(0, maxValues);
+  std::set<std::string> used;
+  for (int i = valueCount(random); i > 0; --i) {
+    std::string name = random() % 6 == 0 ? "" : RandomName(random, 24, false);
+    if (!used.insert(Folded(name)).second) continue;
+    key.values[name] = RandomValue(random);
+  }
+  std::set<std::string> usedKeys;
+  while (keysLeft > 0) {
+    if (depth > 0 && random() % 3 == 0) break;
+    std::string name = RandomName(random, 20, true);
+    if (!usedKeys.insert(Folded(name)).second) continue;
+    --keysLeft;
+    FillRandom(random, key.subkeys[name], keysLeft, maxValues, depth + 1);
+    if (depth > 4) break;
+  }
+}
+
+std::string RunTag() {
+  static std::atomic<int> counter{0};
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+#ifdef _WIN32
+  const unsigned long pid = GetCurrentProcessId();
+#else
+  const unsigned long pid = static_cast<unsigned long>(getpid());
+#endif
+  return std::to_string(pid) + "-" + std::to_string(ticks % 100000000) + "-" +
+         std::to_string(counter++);
+}
+
+}  // namespace
+
+TreeKey ReadTree(RegistryApi& api, RegKey root, const std::string& path) {
+  TreeKey tree;
+  RegKey key = 0;
+  if (api.OpenKeyEx(root, path, kKeyRead, &key) != kErrorSuccess) {
+    throw std::runtime_error("cannot open " + path);
+  }
+  ReadKey(api, key, tree);
+  api.CloseKey(key);
+  return tree;
+}
+
+bool KeyExists(RegistryApi& api, RegKey root, const std::string& path) {
+  RegKey key = 0;
+  if (api.OpenKeyEx(root, path, kKeyRead, &key) != kErrorSuccess) return false;
+  api.CloseKey(key);
+  return true;
+}
+
+std::string Difference(const TreeKey& expected, const TreeKey& actual) {
+  return DifferenceAt("key", expected, actual);
+}
+
+TreeKey RandomTree(std::mt19937& random, int keys, int maxValuesPerKey) {
+  TreeKey tree;
+  int left = keys;
+  while (left > 0) FillRandom(random, tree, left, maxValuesPerKey, 0);
+  return tree;
+}
+
+std::unique_ptr<RegistryApi> MakeTestRegistry() {
+#ifdef _WIN32
+  return std::make_unique<Win32Registry>();
+#else
+  return std::make_unique<MemoryRegistry>();
+#endif
+}
+
+bool OnRealRegistry() {
+#ifdef _WIN32
+  return true;
+#else
+  return false;
+#endif
+}
+
+ThrowawayKey::ThrowawayKey(RegistryApi& api, const std::string& tag)
+    : api_(api), path_("Software\\VeltraneTest-" + tag + "-" + RunTag()) {
+  Remove();
+}
+
+ThrowawayKey::~ThrowawayKey() { Remove(); }
+
+void ThrowawayKey::Remove() {
+  TRegistry registry(api_);
+  registry.SelectRoot(kHkeyCurrentUser);
+  registry.RemoveKey(path_);
+}
+
+TempFolder::TempFolder() {
+  namespace fs = std::filesystem;
+  const fs::path path = fs::temp_directory_path() / ("veltrane-test-" + RunTag());
+  fs::create_directories(path);
+  path_ = path.string();
+  if (!path_.empty() && path_.back() != '/' && path_.back() != '\\') {
+#ifdef _WIN32
+    path_ += '\\';
+#else
+    path_ += '/';
+#endif
+  }
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+  std::ofstream out(name, std::ios::binary);
+  out << bytes;
+}
+
+}  // namespace veltrane::test
