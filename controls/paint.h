@@ -1,0 +1,80 @@
+// GDI drawing shared by the controls: lines with the end point left out,
+// the gradient fill, one-pixel outlines, measuring and writing captions, and
+// fonts described by value.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "controls/color.h"
+#include "controls/gradient.h"
+#include "controls/handles.h"
+
+namespace veltrane {
+
+// A system colour (kClWindowText, ...) becomes its current value.
+COLORREF ResolveColor(Color color);
+
+// A one-pixel line from (x0, y0) to (x1, y1), the end point left out, with
+// the DC pen in `color` (the DC's pen is put back afterwards).
+void DrawLine(HDC dc, int x0, int y0, int x1, int y1, Color color);
+
+// The shared gradient fill (gradient.h) drawn as lines.
+void DrawGradient(HDC dc, int left, int top, int right, int bottom, TFillDirection direction,
+                  Color from, Color to);
+
+// A one-pixel rectangle outline through (left, top) and (right, bottom),
+// both corners included; the interior is left alone.
+void DrawOutline(HDC dc, int left, int top, int right, int bottom, Color color);
+
+// Fills the rectangle [left, right) x [top, bottom).
+void FillArea(HDC dc, int left, int top, int right, int bottom, Color color);
+
+// A font by value. `height` is the character height in pixels (Delphi's
+// negative Font.Height: 13 for Tahoma 10 points on a 96 dpi screen).
+struct FontSpec {
+  std::string name = "Tahoma";
+  int height = 11;
+  bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  Color color = kClWindowText;
+
+  bool operator==(const FontSpec&) const = default;
+};
+
+UniqueFont CreateFontFrom(const FontSpec& spec);
+// The description of an existing font (the colour is left at its default).
+FontSpec FontSpecOf(HFONT font);
+
+// A control's font: a spec and the GDI font made from it, made again when
+// the spec changes. Until a spec is set, Inherit takes the parent's font
+// (WM_GETFONT) the way Delphi's ParentFont does.
+class ControlFont {
+ public:
+  const FontSpec& Spec() const noexcept { return spec_; }
+  // True when the spec changed.
+  bool Set(const FontSpec& spec);
+  // Adopts `font`'s face, height and style, keeping the colour.
+  bool Adopt(HFONT font);
+  // Takes the parent's font when none was set explicitly.
+  void Inherit(HWND parent);
+  HFONT Handle();
+
+ private:
+  FontSpec spec_;
+  UniqueFont font_;
+  bool explicit_ = false;
+};
+
+// Size of a caption laid out by DrawText with `format` | DT_CALCRECT. An
+// empty caption, or "&" alone when prefixes are processed, is measured with
+// a blank appended, so it keeps one line's height.
+SIZE MeasureCaption(HDC dc, const std::string& caption, UINT format);
+
+// A 24-bit bitmap of width by height from colours given row by row, top
+// row first (for glyphs made in code and for tests).
+UniqueBitmap CreateBitmapFromColors(int width, int height, const Color* colors);
+
+}  // namespace veltrane
