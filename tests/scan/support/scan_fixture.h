@@ -11,6 +11,7 @@
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
 #include "scan/scan_context.h"
+#include "tests/scan/support/finding_printer.h"
 #include "tests/scan/support/recording_host.h"
 #include "tests/scan/support/registry_seed.h"
 
