@@ -1,5 +1,6 @@
 #include "clean/backup.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "clean/reg_export.h"
@@ -45,7 +46,15 @@ std::string FindBackupFile(const std::string& folder) {
 
 bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
   if (!FindBackupFile(folder).empty()) return false;
-  return ExportKeyToFile(api, kHkeyCurrentUser, "Software\\", folder + kBackupWriteName);
+  const std::string file = folder + kBackupWriteName;
+  try {
+    return ExportKeyToFile(api, kHkeyCurrentUser, "Software\\", file);
+  } catch (const EInOutError&) {
+    // A cut-off backup would stand in for a good one for good: the next
+    // scan must find no file and try again.
+    std::remove(file.c_str());
+    throw;
+  }
 }
 
 std::string ExecutableFolder() {

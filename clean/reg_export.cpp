@@ -140,12 +140,12 @@ std::string WithoutTrailingBackslash(const std::string& keyPath) {
   return keyPath;
 }
 
-long LastWriteError() {
+[[noreturn]] void RaiseWriteError() {
+  long code = errno;
 #ifdef _WIN32
-  const DWORD code = GetLastError();
-  if (code != 0) return static_cast<long>(code);
+  if (const DWORD system = GetLastError()) code = static_cast<long>(system);
 #endif
-  return errno;
+  throw EInOutError(code, "I/O error " + std::to_string(code));
 }
 
 struct FileCloser {
@@ -159,28 +159,12 @@ bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
   const std::string path = WithoutTrailingBackslash(keyPath);
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "wb"));
   if (!file) return false;
-  try {
-    Exporter exporter(api, root, [&](const std::string& text) {
-      if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) {
-        const long code = LastWriteError();
-        throw EInOutError(code, "I/O error " + std::to_string(code));
-      }
-    });
-    exporter.Run(path);
-    if (std::fflush(file.get()) != 0) {
-      const long code = LastWriteError();
-      throw EInOutError(code, "I/O error " + std::to_string(code));
-    }
-  } catch (...) {
-    file.reset();
-    std::remove(fileName.c_str());
-    throw;
-  }
-  if (std::fclose(file.release()) != 0) {
-    const long code = LastWriteError();
-    std::remove(fileName.c_str());
-    throw EInOutError(code, "I/O error " + std::to_string(code));
-  }
+  Exporter exporter(api, root, [&](const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) RaiseWriteError();
+  });
+  exporter.Run(path);
+  if (std::fflush(file.get()) != 0) RaiseWriteError();
+  if (std::fclose(file.release()) != 0) RaiseWriteError();
   return true;
 }
 

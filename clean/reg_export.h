@@ -22,8 +22,7 @@ class EInOutError : public std::runtime_error {
 // Writes `keyPath` below `root` (one trailing backslash is dropped) with all
 // its values and subkeys to `fileName`, creating or truncating it. A file
 // that cannot be created is left alone and false comes back, nothing raised.
-// A failed write raises EInOutError and removes the partial file, so that a
-// broken backup never stands in for a good one.
+// A failed write raises EInOutError; the file keeps what was written.
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
                      const std::string& fileName);
 

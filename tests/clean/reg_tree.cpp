@@ -16,7 +16,10 @@
 
 #include "registry/win32_registry.h"
 #else
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace veltrane::test {
@@ -322,6 +325,26 @@ std::string ReadFile(const std::string& name) {
   out << in.rdbuf();
   return out.str();
 }
+
+#ifndef _WIN32
+FileSizeLimit::FileSizeLimit(unsigned long bytes) {
+  savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  saved_[0] = limit.rlim_cur;
+  saved_[1] = limit.rlim_max;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit;
+  limit.rlim_cur = saved_[0];
+  limit.rlim_max = saved_[1];
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, savedHandler_);
+}
+#endif
 
 void WriteFile(const std::string& name, const std::string& bytes) {
   std::ofstream out(name, std::ios::binary);

@@ -78,6 +78,22 @@ class TempFolder {
 };
 
 std::string ReadFile(const std::string& name);
+
+#ifndef _WIN32
+// Files this process writes may grow to `bytes` and no further (writes
+// past it fail with EFBIG) while the object lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(unsigned long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long saved_[2];
+  void (*savedHandler_)(int);
+};
+#endif
 void WriteFile(const std::string& name, const std::string& bytes);
 
 }  // namespace veltrane::test

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include "clean/reg_import.h"
+#include "registry/memory_registry.h"
+#include "tests/clean/reg_tree.h"
+
+namespace veltrane {
+namespace {
+
+using test::Dword;
+using test::Sz;
+using test::TreeKey;
+using test::Typed;
+using namespace std::string_literals;
+
+class ImportTest : public ::testing::Test {
+ protected:
+  ImportTest() : api_(test::MakeTestRegistry()), base_(*api_, "import") {}
+
+  // The lines joined with CRLF, "$" standing for the throwaway key's full name.
+  std::string File(std::initializer_list<std::string> lines) const {
+    std::string text;
+    for (const std::string& line : lines) {
+      std::string expanded = line;
+      for (std::size_t at = expanded.find('$'); at != std::string::npos;
+           at = expanded.find('$', at)) {
+        const std::string key = "HKEY_CURRENT_USER\\" + base_.Path();
+        expanded.replace(at, 1, key);
+        at += key.size();
+      }
+      text += expanded + "\r\n";
+    }
+    return text;
+  }
+
+  TreeKey Tree() { return test::ReadTree(*api_, kHkeyCurrentUser, base_.Path()); }
+
+  bool Import(const std::string& text) {
+    summary_ = {};
+    error_ = {};
+    return ImportRegText(*api_, text, summary_, error_);
+  }
+
+  std::unique_ptr<RegistryApi> api_;
+  test::ThrowawayKey base_;
+  ImportSummary summary_;
+  RegImportError error_;
+};
+
+TEST_F(ImportTest, RefusesABadFileWholeNamingTheLine) {
+  struct Case {
+    std::string text;
+    int line;
+    const char* message;
+  };
+  // Every bad file starts with lines that would change the registry, so a
+  // refusal that came too late would show.
+  const std::string good = "REGEDIT4\r\n\r\n" + File({"[$\\new]", "\"v\"=\"changed\""});
+  const std::vector<Case> cases = {
+      {"", 1, "does not begin with the line REGEDIT4"},
+      {"REGEDIT5\r\n" + File({"[$]"}), 1, "does not begin with the line REGEDIT4"},
+      {"\xef\xbb\xbfREGEDIT4\r\n", 1, "does not begin"},
+      {good + File({"[$\\x"}), 5, "no closing bracket"},
+      {good + File({"[HKEY_NOWHERE\\x]"}), 5, "unknown root key \"HKEY_NOWHERE\""},
+      {good + File({"[HKCU\\Software]"}), 5, "unknown root key \"HKCU\""},
+      {good + File({"\"b\"=hex:01,0g"}), 5, "bad hex byte \"0g\""},
+      {good + File({"\"b\"=hex:01,123"}), 5, "bad hex byte \"123\""},
+      {good + File({"\"b\"=hex:01,\\", "  02,zz,\\", "  03"}), 6, "bad hex byte \"zz\""},
+      {good + File({"\"b\"=hex:01,,02"}), 5, "missing between two commas"},
+      {good + File({"\"d\"=dword:123456789"}), 5, "one to eight hexadecimal digits"},
+      {good + File({"\"d\"=dword:"}), 5, "one to eight hexadecimal digits"},
+      {good + File({"\"d\"=dword:0000000g"}), 5, "one to eight hexadecimal digits"},
+      {good + File({"", "\"b\"=hex:01,\\", "  02,\\"}), 7, "continued past the end of the file"},
+      {good + File({"\"s\"=\"abc"}), 5, "unterminated string"},
+      {good + File({"\"abc=\"x\""}), 5, "expected \"=\""},
+      {good + File({"\"s\"=\"a\\\\\\\""}), 5, "unterminated string"},
+      {good + File({"\"s\"=\"a\\tb\""}), 5, "unknown escape \\t"},
+      {good + File({"\"s\"=\"a\" junk"}), 5, "unexpected text after"},
+      {good + File({"\"s\"=foo:12"}), 5, "unknown kind of data"},
+      {good + File({"\"s\"="}), 5, "no data"},
+      {good + File({"\"b\"=hex(xyz):01"}), 5, "type in hex(N)"},
+      {good + File({"\"b\"=hex(123456789):01"}), 5, "type in hex(N)"},
+      {good + File({"\"b\"=hex(2)01"}), 5, "expected \":\" after hex"},
+      {good + File({"[-$\\gone]", "\"v\"=\"x\""}), 6, "follows the deletion"},
+      {good + File({"[-HKEY_CURRENT_USER]"}), 5, "root key cannot be deleted"},
+      {good + File({"[$\\" + std::string(256, 'k') + "]"}), 5, "longer than 255"},
+      {good + File({"just text"}), 5, "expected a key line"},
+      {"REGEDIT4\r\n\"v\"=\"x\"\r\n", 2, "before any key line"},
+  };
+  const TreeKey seeded = [] {
+    TreeKey tree;
+    tree.values["v"] = Sz("original");
+    tree.subkeys["gone"].values["w"] = Dword(1);
+    return tree;
+  }();
+  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), seeded);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_FALSE(Import(c.text));
+    EXPECT_EQ(error_.line, c.line);
+    EXPECT_NE(error_.message.find(c.message), std::string::npos) << error_.message;
+    EXPECT_EQ(error_.Text().rfind("line " + std::to_string(c.line) + ": ", 0), 0u);
+    EXPECT_EQ(test::Difference(seeded, Tree()), "");
+    EXPECT_EQ(summary_.keys + summary_.values, 0u);
+  }
+}
+
+TEST_F(ImportTest, ReadsEveryFormTheEditorsWrite) {
+  ASSERT_TRUE(Import(File({
+      "REGEDIT4",
+      "",
+      "; a comment, then a blank line with blanks",
+      "   ",
+      "[$]  ",
+      "@=\"default\"",
+      "\"quoted \\\"name\\\"\" = \"a\\\\b\\r\\n\"",
+      "\"\"=\"also default, written last\"",
+      "\"short dword\"=dword:1",
+      "\"dword\"=dword:fFfFfFfF",
+      "\"bin\"=hex:00,01,02,\\",
+      "  0a,0B,\\",
+      "\t1",
+      "\"trailing comma\"=hex:01,02,",
+      "\"empty bin\"=hex:",
+      "\"qword\"=hex(B):01,02,03,04,05,06,07,08",
+      "\"none\"=hex(0):",
+      "  ; comment between values",
+      "\"multi\"=hex(7):61,00,00,00",
+      "[hkey_current_user\\" + base_.Path().substr(0) + "\\\\doubled\\\\]",
+      "\"x\"=\"\xe9\x80\"",
+  })));
+  TreeKey expected;
+  expected.values[""] = Sz("also default, written last");
+  expected.values["quoted \"name\""] = Sz("a\\b\r\n");
+  expected.values["short dword"] = Dword(1);
+  expected.values["dword"] = Dword(0xFFFFFFFFu);
+  expected.values["bin"] = Typed(kRegBinary, "\0\1\2\x0a\x0b\1"s);
+  expected.values["trailing comma"] = Typed(kRegBinary, "\1\2");
+  expected.values["empty bin"] = Typed(kRegBinary, "");
+  expected.values["qword"] = Typed(kRegQword, "\1\2\3\4\5\6\7\x08"s);
+  expected.values["none"] = Typed(kRegNone, "");
+  expected.values["multi"] = Typed(kRegMultiSz, "a\0\0\0"s);
+  expected.subkeys["doubled"].values["x"] = Sz("\xe9\x80");
+  EXPECT_EQ(test::Difference(expected, Tree()), "");
+  EXPECT_EQ(summary_.keys, 2u);
+  EXPECT_EQ(summary_.values, 12u);
+}
+
+TEST_F(ImportTest, DeletesKeysAndValues) {
+  TreeKey seeded;
+  seeded.values["keep"] = Sz("k");
+  seeded.values["drop"] = Sz("d");
+  seeded.values[""] = Sz("default");
+  seeded.subkeys["tree"].subkeys["a"].subkeys["b"].values["v"] = Dword(3);
+  seeded.subkeys["other"];
+  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), seeded);
+  // LF line ends only, as some editors save them.
+  std::string text = File({"REGEDIT4", "[-$\\tree]", "[-$\\never there]", "[$]", "\"drop\"=-",
+                           "@=-", "\"never there\"=-"});
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+    text.erase(at, 1);
+  }
+  ASSERT_TRUE(Import(text)) << error_.Text();
+  TreeKey expected;
+  expected.values["keep"] = Sz("k");
+  expected.subkeys["other"];
+  EXPECT_EQ(test::Difference(expected, Tree()), "");
+  EXPECT_EQ(summary_.deletedKeys, 1u);
+  EXPECT_EQ(summary_.deletedValues, 2u);
+}
+
+// What the registry editor exports: UTF-16 with a byte-order mark, text data
+// of hex(2) and hex(7) in UTF-16 too.
+TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
+  const std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
+                              std::u16string(base_.Path().begin(), base_.Path().end()) +
+                              u"]\r\n\"caf\u00e9\"=\"\u20ac 5\"\r\n"
+                              u"\"exp\"=hex(2):25,00,ac,20,00,00\r\n"
+                              u"\"bin\"=hex:e9\r\n";
+  std::string bytes = "\xff\xfe";
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  ASSERT_TRUE(Import(bytes)) << error_.Text();
+  TreeKey expected;
+  expected.values["caf\xe9"] = Sz("\x80 5");
+  expected.values["exp"] = Typed(kRegExpandSz, "%\x80\0"s);
+  expected.values["bin"] = Typed(kRegBinary, "\xe9");
+  EXPECT_EQ(test::Difference(expected, Tree()), "");
+
+  // A character the 8-bit registry functions cannot carry refuses the file.
+  std::string bad = bytes;
+  bad.insert(bad.size() - 4, "\x00\x4e", 2);  // U+4E00 in the last line
+  EXPECT_FALSE(Import(bad));
+  EXPECT_EQ(error_.line, 6);
+  EXPECT_NE(error_.message.find("U+4E00"), std::string::npos);
+
+  std::string odd = "\xff\xfe";
+  for (const char c :
+       "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\x]\r\n"
+       "\"exp\"=hex(2):25,00,ac\r\n"s) {
+    odd.push_back(c);
+    odd.push_back('\0');
+  }
+  EXPECT_FALSE(Import(odd));
+  EXPECT_EQ(error_.line, 3);
+  EXPECT_NE(error_.message.find("odd number of bytes"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST(ImportNativeTest, RegistryRefusalStopsAtItsLine) {
+  MemoryRegistry api;
+  test::SeedTree(api, kHkeyCurrentUser, "Software\\base\\locked", {});
+  api.RestrictAccess(kHkeyCurrentUser, "Software\\base\\locked", kKeyRead);
+  ImportSummary summary;
+  RegImportError error;
+  EXPECT_FALSE(ImportRegText(api,
+                             "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\base\\a]\r\n\"v\"=\"1\"\r\n"
+                             "[HKEY_CURRENT_USER\\Software\\base\\locked]\r\n\"v\"=\"2\"\r\n",
+                             summary, error));
+  EXPECT_EQ(error.line, 4);
+  EXPECT_EQ(error.message,
+            "cannot create the key HKEY_CURRENT_USER\\Software\\base\\locked: Access is denied.");
+  EXPECT_EQ(summary.keys, 1u);
+  EXPECT_EQ(summary.values, 1u);
+  EXPECT_EQ(api.OpenHandleCount(), 0u);
+}
+#endif
+
+TEST(ImportFileTest, MissingFileIsAnError) {
+  MemoryRegistry api;
+  ImportSummary summary;
+  RegImportError error;
+  EXPECT_FALSE(ImportRegFile(api, "no such file.reg", summary, error));
+  EXPECT_EQ(error.line, 0);
+  EXPECT_EQ(error.Text(), "cannot open no such file.reg");
+}
+
+}  // namespace
+}  // namespace veltrane
