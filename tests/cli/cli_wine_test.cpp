@@ -1,9 +1,9 @@
 // veltrane-cli.exe scan end to end, under Wine: the real registry, the
 // real file system and the real program. The test seeds its own keys and
-// files, points the system root at C:\WINDOWS (so that the drive root C:\
-// is what the invalid path scan looks for), empties the history keys, and
-// puts everything back afterwards. Wine's own keys are scanned too; only
-// the rows of what the test seeded are compared.
+// files, points the system root at C:\WINDOWS (so that the invalid path
+// scan looks for the drive root, C:\, at the start of data), empties the
+// history keys, and puts everything back afterwards. Wine's own keys are
+// scanned too; only the rows of what the test seeded are compared.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
