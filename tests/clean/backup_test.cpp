@@ -1,0 +1,98 @@
+#include "clean/backup.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "clean/reg_export.h"
+#include "registry/memory_registry.h"
+#include "tests/clean/reg_tree.h"
+
+namespace veltrane {
+namespace {
+
+using test::ReadFile;
+using test::Sz;
+using test::TreeKey;
+
+class BackupTest : public ::testing::Test {
+ protected:
+  BackupTest() {
+    TreeKey software;
+    software.subkeys["Vendor"].values["path"] = Sz("C:\\x");
+    test::SeedTree(api_, kHkeyCurrentUser, "Software", software);
+  }
+
+  std::string Folder() const { return folder_.Path(); }
+
+  MemoryRegistry api_;
+  test::TempFolder folder_;
+};
+
+TEST_F(BackupTest, FirstBackupIsWrittenAndNeverReplaced) {
+  EXPECT_EQ(FindBackupFile(Folder()), "");
+  EXPECT_TRUE(WriteBackupIfMissing(api_, Folder()));
+  const std::string file = FindBackupFile(Folder());
+  ASSERT_NE(file, "");
+  const std::string first = ReadFile(file);
+  EXPECT_EQ(first.rfind("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n", 0), 0u);
+  EXPECT_NE(first.find("[HKEY_CURRENT_USER\\Software\\Vendor]\r\n\"path\"=\"C:\\\\x\"\r\n"),
+            std::string::npos);
+
+  // A later scan finds it and leaves it be, whatever the registry holds now.
+  test::SeedTree(api_, kHkeyCurrentUser, "Software\\Later", {});
+  EXPECT_FALSE(WriteBackupIfMissing(api_, Folder()));
+  EXPECT_EQ(ReadFile(file), first);
+
+  // Deleted between two scans: the next one writes a fresh backup.
+  std::filesystem::remove(file);
+  EXPECT_TRUE(WriteBackupIfMissing(api_, Folder()));
+  EXPECT_NE(ReadFile(FindBackupFile(Folder())).find("Software\\Later]"), std::string::npos);
+}
+
+TEST_F(BackupTest, NameInAnyLetterCaseIsTheBackup) {
+  test::WriteFile(Folder() + "BackupHKCU.Reg", "old");
+  EXPECT_EQ(std::filesystem::path(FindBackupFile(Folder())).filename().string(), "BackupHKCU.Reg");
+  EXPECT_FALSE(WriteBackupIfMissing(api_, Folder()));
+  EXPECT_EQ(ReadFile(Folder() + "BackupHKCU.Reg"), "old");
+}
+
+TEST_F(BackupTest, FolderOfThatNameIsNoBackup) {
+  std::filesystem::create_directory(Folder() + kBackupFileName);
+  EXPECT_EQ(FindBackupFile(Folder()), "");
+  // The export is attempted. Where names ignore case the folder stands in
+  // its way and nothing is written; elsewhere backuphkcu.REG is a file of
+  // its own.
+  const bool written = WriteBackupIfMissing(api_, Folder());
+#ifdef _WIN32
+  EXPECT_FALSE(written);
+  EXPECT_TRUE(std::filesystem::is_directory(Folder() + kBackupFileName));
+#else
+  EXPECT_TRUE(written);
+  EXPECT_EQ(FindBackupFile(Folder()), Folder() + kBackupWriteName);
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(BackupTest, CutOffBackupIsRemoved) {
+  for (int i = 0; i < 200; ++i) {
+    test::SeedTree(api_, kHkeyCurrentUser, "Software\\Bulk\\k" + std::to_string(i), {});
+  }
+  {
+    test::FileSizeLimit limit(300);
+    EXPECT_THROW(WriteBackupIfMissing(api_, Folder()), EInOutError);
+  }
+  EXPECT_EQ(FindBackupFile(Folder()), "");
+  EXPECT_FALSE(std::filesystem::exists(Folder() + kBackupWriteName));
+}
+#endif
+
+TEST(ExecutableFolderTest, EndsInASeparatorAndHoldsThisProgram) {
+  const std::string folder = ExecutableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_TRUE(folder.back() == '/' || folder.back() == '\\');
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+}  // namespace
+}  // namespace veltrane

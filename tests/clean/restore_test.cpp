@@ -1,0 +1,161 @@
+#include "clean/restore.h"
+
+#include <gtest/gtest.h>
+
+#include "clean/backup.h"
+#include "clean/reg_export.h"
+#include "registry/memory_registry.h"
+#include "registry/tregistry.h"
+#include "tests/clean/fakes.h"
+#include "tests/clean/reg_tree.h"
+
+namespace veltrane {
+namespace {
+
+using test::FakeDesktop;
+using test::Sz;
+using test::TreeKey;
+
+class RestoreTest : public ::testing::Test {
+ protected:
+  void SetProductName(const std::string& name) {
+    TreeKey key;
+    key.values["ProductName"] = Sz(name);
+    test::SeedTree(api_, kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", key);
+  }
+
+  RestoreResult Restore(bool underWine = false) {
+    RestoreContext context{api_,           desktop_,  55,
+                           folder_.Path(), underWine, [this](int ms) { waits_.push_back(ms); }};
+    context.pollMs = 100;
+    context.timeoutMs = 2000;
+    return RestoreFromBackup(context);
+  }
+
+  MemoryRegistry api_;
+  FakeDesktop desktop_;
+  test::TempFolder folder_;
+  std::vector<int> waits_;
+};
+
+TEST(VistaTest, OnlyTheThreeSpellingsCount) {
+  for (const char* name : {"Windows Vista (TM) Ultimate", "WINDOWS VISTA", "vista", "xVistax"}) {
+    EXPECT_TRUE(IsVistaProductName(name)) << name;
+  }
+  for (const char* name : {"", "Microsoft Windows XP", "Windows 7", "ViStA", "VIsta", "Vist"}) {
+    EXPECT_FALSE(IsVistaProductName(name)) << name;
+  }
+}
+
+TEST_F(RestoreTest, VistaHandsTheFileToTheShell) {
+  SetProductName("Windows Vista (TM) Home Premium");
+  EXPECT_EQ(Restore(), RestoreResult::kHandedToShell);
+  ASSERT_EQ(desktop_.calls.size(), 1u);
+  const auto& call = desktop_.calls[0];
+  EXPECT_EQ(call.what, "shell");
+  EXPECT_EQ(call.text, "backuphkcu.reg");
+  EXPECT_EQ(call.extra, "open ");
+  EXPECT_EQ(call.folder, folder_.Path());
+  EXPECT_EQ(call.number, 5u);
+  EXPECT_EQ(call.window, 55u);
+}
+
+TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
+  for (const char* product : {"Microsoft Windows XP", "ViStA", ""}) {
+    SCOPED_TRACE(product);
+    desktop_ = FakeDesktop();
+    desktop_.findsBeforeWindow = 3;  // the editor takes a while to show
+    waits_.clear();
+    if (*product) SetProductName(product);
+    EXPECT_EQ(Restore(), RestoreResult::kRestored);
+
+    const auto shell = desktop_.Of("shell");
+    ASSERT_EQ(shell.size(), 1u);
+    EXPECT_EQ(shell[0].text, "regedit.exe");
+    EXPECT_EQ(shell[0].extra, "open /i backuphkcu.reg");
+    EXPECT_EQ(shell[0].folder, folder_.Path());
+    EXPECT_EQ(shell[0].number, 0u);
+    for (const auto& find : desktop_.Of("find")) EXPECT_EQ(find.text, "Registry Editor");
+    // The waits kept the program live while the editor started.
+    EXPECT_EQ(waits_, std::vector<int>(3, 100));
+
+    const auto posts = desktop_.Of("post");
+    ASSERT_EQ(posts.size(), 2u);
+    EXPECT_EQ(posts[0].number, kWmKeyDown);
+    EXPECT_EQ(posts[0].wParam, 13u);
+    EXPECT_EQ(posts[1].number, kWmQuit);
+    // The same window gets both, in this order.
+    EXPECT_EQ(posts[0].window, desktop_.editorWindow);
+    EXPECT_EQ(posts[1].window, desktop_.editorWindow);
+
+    const auto boxes = desktop_.Of("box");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "     Restore Complete       ");
+    EXPECT_EQ(boxes[0].extra, "Veltrane");
+    EXPECT_EQ(boxes[0].number, kMbOk | kMbIconInformation);
+    EXPECT_EQ(desktop_.calls.back().what, "box");
+  }
+}
+
+TEST_F(RestoreTest, EditorThatNeverShowsIsAFailureAfterTheTimeout) {
+  desktop_.findsBeforeWindow = 1 << 30;
+  EXPECT_EQ(Restore(), RestoreResult::kFailed);
+  EXPECT_TRUE(desktop_.Of("post").empty());
+  const auto boxes = desktop_.Of("box");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text, kRestoreComplete);
+  EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
+  int waited = 0;
+  for (const int ms : waits_) waited += ms;
+  EXPECT_EQ(waited, 2000);
+}
+
+TEST_F(RestoreTest, EditorThatCannotStartFailsAtOnce) {
+  desktop_.shellResult = 2;  // file not found
+  EXPECT_EQ(Restore(), RestoreResult::kFailed);
+  EXPECT_TRUE(desktop_.Of("find").empty());
+  ASSERT_EQ(desktop_.Of("box").size(), 1u);
+  EXPECT_EQ(desktop_.Of("box")[0].number, kMbOk | kMbIconError);
+}
+
+TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
+  SetProductName("Microsoft Windows 10");
+  TreeKey software;
+  software.subkeys["Vendor"].values["path"] = Sz("C:\\kept");
+  test::SeedTree(api_, kHkeyCurrentUser, "Software", software);
+  ASSERT_TRUE(WriteBackupIfMissing(api_, folder_.Path()));
+  // The clean that followed the backup.
+  TRegistry registry(api_);
+  ASSERT_TRUE(registry.RemoveKey("\\Software\\Vendor"));
+
+  EXPECT_EQ(Restore(true), RestoreResult::kRestored);
+  EXPECT_TRUE(desktop_.Of("shell").empty());
+  EXPECT_TRUE(desktop_.Of("find").empty());
+  ASSERT_EQ(desktop_.Of("box").size(), 1u);
+  EXPECT_EQ(desktop_.Of("box")[0].text, kRestoreComplete);
+  EXPECT_EQ(test::ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"),
+            Sz("C:\\kept"));
+}
+
+TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
+  // No backup at all.
+  EXPECT_EQ(Restore(true), RestoreResult::kFailed);
+  ASSERT_EQ(desktop_.Of("box").size(), 1u);
+  EXPECT_NE(desktop_.Of("box")[0].text.find("no backuphkcu.reg"), std::string::npos);
+
+  // A damaged one changes nothing and names its line.
+  desktop_ = FakeDesktop();
+  test::WriteFile(folder_.Path() + "backuphkcu.reg",
+                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"v\"=dword:xyz\r\n");
+  EXPECT_EQ(Restore(true), RestoreResult::kFailed);
+  const auto boxes = desktop_.Of("box");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "The backup could not be restored: line 4: a dword needs one to eight hexadecimal "
+            "digits");
+  EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
+  EXPECT_FALSE(test::KeyExists(api_, kHkeyCurrentUser, "Software\\New"));
+}
+
+}  // namespace
+}  // namespace veltrane
