@@ -146,7 +146,6 @@ SIZE TGradientButton::ClientSize() const {
 }
 
 void TGradientButton::Click() {
-  const auto alive = AliveToken();
   if (modalResult_ != 0 && Handle()) {
     if (Window* form = Window::FromHandle(GetAncestor(Handle(), GA_ROOT))) {
       form->SetModalResult(modalResult_);
@@ -154,7 +153,6 @@ void TGradientButton::Click() {
   }
   SetState(ButtonState::normal);
   if (OnClick) OnClick();
-  (void)alive;
 }
 
 void TGradientButton::PointerEntered() {

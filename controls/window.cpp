@@ -44,7 +44,14 @@ bool OfferToControls(HWND root, HWND focus, Offer offer) {
   for (HWND window : ControlsFocusedFirst(root, focus)) {
     if (!IsWindow(window)) continue;
     if (Window* control = Window::FromHandle(window)) {
-      if (offer(*control)) return true;
+      // A key may click a button outside any window procedure: its
+      // handler's exceptions are reported here, as there.
+      try {
+        if (offer(*control)) return true;
+      } catch (const std::exception& e) {
+        Window::ReportException(window, e.what());
+        return true;
+      }
     }
   }
   return false;
