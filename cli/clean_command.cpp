@@ -1,0 +1,108 @@
+#include <algorithm>
+#include <array>
+
+#include "clean/backup.h"
+#include "clean/cleaner.h"
+#include "cli/clean_commands.h"
+#include "cli/scan_command.h"
+
+namespace veltrane::cli {
+namespace {
+
+struct CheckName {
+  const char* name;
+  const char* category;
+};
+
+constexpr std::array<CheckName, 5> kChecks = {{
+    {"invalid_filepath", kCategoryMissingPath},
+    {"hkcuext", kCategoryEmptyExtension},
+    {"typeurl", kCategoryTypedUrl},
+    {"runmru", kCategoryRunMru},
+    {"recentdocs", kCategoryRecentDocs},
+}};
+
+// No window to own a message box: its text goes to the error stream.
+class ConsoleDesktop final : public Desktop {
+ public:
+  explicit ConsoleDesktop(std::ostream& err) : err_(err) {}
+  std::intptr_t ShellExecute(WindowHandle, const std::string&, const std::string&,
+                             const std::string&, const std::string&, int) override {
+    return 0;
+  }
+  WindowHandle FindTopLevelWindow(const std::string&) override { return 0; }
+  bool PostMessage(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) override { return false; }
+  int MessageBox(WindowHandle, const std::string& text, const std::string&, unsigned) override {
+    err_ << "veltrane-cli: clean: " << text << "\n";
+    return kIdOk;
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+int RunClean(const std::vector<std::string>& arguments, Environment& environment) {
+  std::string error;
+  const auto parsed = ParseArguments(arguments, {"--tsv", "--help"}, {"--skip"}, error);
+  if (!parsed) return UsageError(environment, "clean: " + error);
+  if (!parsed->positionals.empty()) {
+    return UsageError(environment, "clean: unexpected argument " + parsed->positionals.front());
+  }
+  if (parsed->Has("--help")) {
+    environment.out << Help();
+    return kExitSuccess;
+  }
+  std::vector<std::string> skipped;
+  for (const auto& [option, check] : parsed->options) {
+    const auto found = std::find_if(kChecks.begin(), kChecks.end(),
+                                    [&](const CheckName& known) { return check == known.name; });
+    if (found == kChecks.end()) {
+      return UsageError(environment, "clean: unknown check " + check +
+                                         " (one of invalid_filepath, hkcuext, typeurl, runmru, "
+                                         "recentdocs)");
+    }
+    skipped.push_back(found->category);
+  }
+
+  ScanSession session(environment);
+  session.Scan([&] {
+    if (WriteBackupIfMissing(environment.registry, environment.exeFolder)) {
+      environment.err << "Backup written to " << FindBackupFile(environment.exeFolder) << "\n";
+    }
+  });
+  // The window cleans after a backup it could not write; a command run
+  // unattended does not.
+  if (session.lvax.Count() > 0 && FindBackupFile(environment.exeFolder).empty()) {
+    environment.err << "veltrane-cli: clean: cannot write the backup " << environment.exeFolder
+                    << kBackupFileName << "; nothing was cleaned\n";
+    return kExitFailure;
+  }
+
+  for (int i = 0; i < session.lvax.Count(); ++i) {
+    const std::string& category = session.lvax.Row(i).CleanDetails;
+    if (std::find(skipped.begin(), skipped.end(), category) != skipped.end()) {
+      session.lvax.SetChecked(i, false);
+    }
+  }
+  ConsoleDesktop desktop(environment.err);
+  CleanContext context{session.lvax, session.lv2, session.host, environment.registry, desktop};
+  const bool cleaned = CleanCommand(context);
+  WriteResult(environment, session.lvax.Rows(), session.host.Status(), parsed->Has("--tsv"));
+  return cleaned ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+Command CleanCliCommand() {
+  return {"clean", "clean [--skip CHECK]... [--tsv]",
+          "Scans as `scan` does, writes the backup backuphkcu.reg beside the program unless\n"
+          "one is there, then deletes what every finding names, as the window's clean command\n"
+          "does with every row ticked. Lists the findings that remain and the final status\n"
+          "text. Nothing is cleaned when no backup can be written.\n"
+          "--skip CHECK  leaves the findings of CHECK (invalid_filepath, hkcuext, typeurl,\n"
+          "              runmru or recentdocs) in place; may be given more than once.\n"
+          "--tsv         the remaining findings as with `scan --tsv`.",
+          RunClean};
+}
+
+}  // namespace veltrane::cli
