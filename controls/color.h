@@ -13,7 +13,7 @@ inline constexpr Color kWhite = 16777215;
 inline constexpr Color kBlack = 0;
 
 // A value with the high bit set names a system colour (GetSysColor index in
-// the low byte), as Delphi's clWindowText and clBtnFace do. The controls
+// the low byte), as kClWindowText and kClBtnFace below do. The controls
 // resolve it when they paint; the gradient arithmetic takes plain colours.
 inline constexpr Color kSystemColorFlag = 0x80000000u;
 inline constexpr Color kClWindowText = kSystemColorFlag | 8;  // COLOR_WINDOWTEXT

@@ -100,7 +100,7 @@ void TGradientButton::SetCaption(const std::string& caption) {
   Repaint();
 }
 
-void TGradientButton::SetFont(const FontSpec& font) {
+void TGradientButton::SetFont(const FontDesc& font) {
   if (font_.Set(font)) Repaint();
 }
 

@@ -80,8 +80,8 @@ class TGradientButton : public Window {
 
   const std::string& Caption() const noexcept { return caption_; }
   void SetCaption(const std::string& caption);
-  const FontSpec& Font() const noexcept { return font_.Spec(); }
-  void SetFont(const FontSpec& font);
+  const FontDesc& Font() const noexcept { return font_.Desc(); }
+  void SetFont(const FontDesc& font);
   bool Enabled() const;
   void SetEnabled(bool enabled);
   bool TabStop() const noexcept { return tabStop_; }

@@ -79,7 +79,7 @@ void TGradientPanel::SetBevelWidth(int width) {
   Repaint();
 }
 
-void TGradientPanel::SetFont(const FontSpec& font) {
+void TGradientPanel::SetFont(const FontDesc& font) {
   if (font_.Set(font)) Repaint();
 }
 
@@ -116,7 +116,7 @@ const OffscreenBitmap* TGradientPanel::Face() {
     const int x = PanelCaptionLeft(w, text.cx, bevelWidth_, alignment_, bothBevels);
     const int y = PanelCaptionTop(h, sample.cy);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ResolveColor(font_.Spec().color));
+    SetTextColor(dc, ResolveColor(font_.Desc().color));
     TextOutA(dc, x, y, caption_.c_str(), static_cast<int>(caption_.size()));
   }
 
@@ -171,7 +171,7 @@ LRESULT TGradientPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
         BitBlt(childDc, 0, 0, area.right, area.bottom, face->dc(), origin.x, origin.y, SRCCOPY);
       }
       SetBkMode(childDc, TRANSPARENT);
-      SetTextColor(childDc, ResolveColor(font_.Spec().color));
+      SetTextColor(childDc, ResolveColor(font_.Desc().color));
       return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     case WM_COMMAND:

@@ -67,8 +67,8 @@ class TGradientPanel : public Window {
   void SetBevelInner(TPanelBevel bevel);
   int BevelWidth() const noexcept { return bevelWidth_; }
   void SetBevelWidth(int width);
-  const FontSpec& Font() const noexcept { return font_.Spec(); }
-  void SetFont(const FontSpec& font);
+  const FontDesc& Font() const noexcept { return font_.Desc(); }
+  void SetFont(const FontDesc& font);
 
   // Draws the panel's face (gradient, caption, bevels; not the children)
   // into `dc` at (0, 0).

@@ -45,72 +45,72 @@ void FillArea(HDC dc, int left, int top, int right, int bottom, Color color) {
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-UniqueFont CreateFontFrom(const FontSpec& spec) {
+UniqueFont CreateFontFrom(const FontDesc& desc) {
   LOGFONTA lf{};
-  lf.lfHeight = -std::abs(spec.height);
-  lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = spec.italic ? 1 : 0;
-  lf.lfUnderline = spec.underline ? 1 : 0;
+  lf.lfHeight = -std::abs(desc.height);
+  lf.lfWeight = desc.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = desc.italic ? 1 : 0;
+  lf.lfUnderline = desc.underline ? 1 : 0;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::size_t n = spec.name.size() < LF_FACESIZE - 1 ? spec.name.size() : LF_FACESIZE - 1;
-  std::memcpy(lf.lfFaceName, spec.name.data(), n);
+  const std::size_t n = desc.name.size() < LF_FACESIZE - 1 ? desc.name.size() : LF_FACESIZE - 1;
+  std::memcpy(lf.lfFaceName, desc.name.data(), n);
   return UniqueFont(CreateFontIndirectA(&lf));
 }
 
-FontSpec FontSpecOf(HFONT font) {
-  FontSpec spec;
+FontDesc FontDescOf(HFONT font) {
+  FontDesc desc;
   LOGFONTA lf{};
-  if (!font || GetObjectA(font, sizeof lf, &lf) != sizeof lf) return spec;
-  spec.name = lf.lfFaceName;
+  if (!font || GetObjectA(font, sizeof lf, &lf) != sizeof lf) return desc;
+  desc.name = lf.lfFaceName;
   if (lf.lfHeight < 0) {
-    spec.height = -lf.lfHeight;
+    desc.height = -lf.lfHeight;
   } else if (lf.lfHeight > 0) {
     // A cell height: take the character height GDI gives for it.
     MemoryDC dc;
     SelectGuard select(dc.get(), font);
     TEXTMETRICA tm{};
     GetTextMetricsA(dc.get(), &tm);
-    spec.height = tm.tmHeight - tm.tmInternalLeading;
+    desc.height = tm.tmHeight - tm.tmInternalLeading;
   }
-  spec.bold = lf.lfWeight >= FW_BOLD;
-  spec.italic = lf.lfItalic != 0;
-  spec.underline = lf.lfUnderline != 0;
-  return spec;
+  desc.bold = lf.lfWeight >= FW_BOLD;
+  desc.italic = lf.lfItalic != 0;
+  desc.underline = lf.lfUnderline != 0;
+  return desc;
 }
 
-bool ControlFont::Set(const FontSpec& spec) {
+bool ControlFont::Set(const FontDesc& desc) {
   explicit_ = true;
-  if (spec == spec_ && font_) return false;
-  spec_ = spec;
+  if (desc == desc_ && font_) return false;
+  desc_ = desc;
   font_.reset();
   return true;
 }
 
 bool ControlFont::Adopt(HFONT font) {
   if (!font) return false;
-  FontSpec spec = FontSpecOf(font);
-  spec.color = spec_.color;
-  return Set(spec);
+  FontDesc desc = FontDescOf(font);
+  desc.color = desc_.color;
+  return Set(desc);
 }
 
 void ControlFont::Inherit(HWND parent) {
   if (explicit_ || !parent) return;
   const auto font = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
   if (!font) return;
-  FontSpec spec = FontSpecOf(font);
-  spec.color = spec_.color;
-  if (!(spec == spec_)) {
-    spec_ = spec;
+  FontDesc desc = FontDescOf(font);
+  desc.color = desc_.color;
+  if (!(desc == desc_)) {
+    desc_ = desc;
     font_.reset();
   }
 }
 
 HFONT ControlFont::Handle() {
-  if (!font_) font_ = CreateFontFrom(spec_);
+  if (!font_) font_ = CreateFontFrom(desc_);
   return font_.get();
 }
 

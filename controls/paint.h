@@ -31,9 +31,9 @@ void DrawOutline(HDC dc, int left, int top, int right, int bottom, Color color);
 // Fills the rectangle [left, right) x [top, bottom).
 void FillArea(HDC dc, int left, int top, int right, int bottom, Color color);
 
-// A font by value. `height` is the character height in pixels (Delphi's
-// negative Font.Height: 13 for Tahoma 10 points on a 96 dpi screen).
-struct FontSpec {
+// A font by value. `height` is the character height in pixels (a negative
+// LOGFONT height): 13 for Tahoma 10 points on a 96 dpi screen.
+struct FontDesc {
   std::string name = "Tahoma";
   int height = 11;
   bool bold = false;
@@ -41,21 +41,21 @@ struct FontSpec {
   bool underline = false;
   Color color = kClWindowText;
 
-  bool operator==(const FontSpec&) const = default;
+  bool operator==(const FontDesc&) const = default;
 };
 
-UniqueFont CreateFontFrom(const FontSpec& spec);
+UniqueFont CreateFontFrom(const FontDesc& desc);
 // The description of an existing font (the colour is left at its default).
-FontSpec FontSpecOf(HFONT font);
+FontDesc FontDescOf(HFONT font);
 
-// A control's font: a spec and the GDI font made from it, made again when
-// the spec changes. Until a spec is set, Inherit takes the parent's font
-// (WM_GETFONT) the way Delphi's ParentFont does.
+// A control's font: a description and the GDI font made from it, made
+// again when the description changes. Until one is set, Inherit takes the
+// parent's font (WM_GETFONT), so controls look like their window.
 class ControlFont {
  public:
-  const FontSpec& Spec() const noexcept { return spec_; }
-  // True when the spec changed.
-  bool Set(const FontSpec& spec);
+  const FontDesc& Desc() const noexcept { return desc_; }
+  // True when the description changed.
+  bool Set(const FontDesc& desc);
   // Adopts `font`'s face, height and style, keeping the colour.
   bool Adopt(HFONT font);
   // Takes the parent's font when none was set explicitly.
@@ -63,7 +63,7 @@ class ControlFont {
   HFONT Handle();
 
  private:
-  FontSpec spec_;
+  FontDesc desc_;
   UniqueFont font_;
   bool explicit_ = false;
 };

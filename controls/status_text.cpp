@@ -70,7 +70,7 @@ void TCustomStatusText::SetColor(Color color) {
   Repaint();
 }
 
-void TCustomStatusText::SetFont(const FontSpec& font) {
+void TCustomStatusText::SetFont(const FontDesc& font) {
   if (font_.Set(font)) Repaint();
 }
 
@@ -159,7 +159,7 @@ void TCustomStatusText::PaintTo(HDC target) {
   OffscreenBitmap bitmap(w, h, brush);
   if (!bitmap.valid()) return;
   const HDC dc = bitmap.dc();
-  const COLORREF ink = ResolveColor(font_.Spec().color);
+  const COLORREF ink = ResolveColor(font_.Desc().color);
 
   if (Enabled() && Handle() && GetFocus() == Handle() && drawFocusRect_) {
     for (int x = 0; x < w; x += 2) {

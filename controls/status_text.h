@@ -55,8 +55,8 @@ class TCustomStatusText : public Window {
   // Background (brush) colour; clBtnFace at first.
   Color BackgroundColor() const noexcept { return color_; }
   void SetColor(Color color);
-  const FontSpec& Font() const noexcept { return font_.Spec(); }
-  void SetFont(const FontSpec& font);
+  const FontDesc& Font() const noexcept { return font_.Desc(); }
+  void SetFont(const FontDesc& font);
   bool Enabled() const;
   void SetEnabled(bool enabled);
   bool TabStop() const noexcept { return tabStop_; }

@@ -38,12 +38,12 @@ void TTextLabel::SetCaption(const std::string& caption) {
   Changed();
 }
 
-void TTextLabel::SetFont(const FontSpec& font) {
+void TTextLabel::SetFont(const FontDesc& font) {
   if (font_.Set(font)) Changed();
 }
 
 void TTextLabel::SetTextColor(Color color) {
-  FontSpec font = font_.Spec();
+  FontDesc font = font_.Desc();
   font.color = color;
   SetFont(font);
 }
@@ -170,7 +170,7 @@ void TTextLabel::PaintTo(HDC target) {
   }
   SelectGuard font(dc, font_.Handle());
   SetBkMode(dc, TRANSPARENT);
-  ::SetTextColor(dc, Enabled() ? ResolveColor(font_.Spec().color) : GetSysColor(COLOR_GRAYTEXT));
+  ::SetTextColor(dc, Enabled() ? ResolveColor(font_.Desc().color) : GetSysColor(COLOR_GRAYTEXT));
   RECT area{0, 0, w, h};
   DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &area, TextFormat());
   bitmap.CopyTo(target);

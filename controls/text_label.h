@@ -38,10 +38,10 @@ class TTextLabel : public Window {
 
   const std::string& Caption() const noexcept { return caption_; }
   void SetCaption(const std::string& caption);
-  const FontSpec& Font() const noexcept { return font_.Spec(); }
+  const FontDesc& Font() const noexcept { return font_.Desc(); }
   // No repaint or resize when nothing changes, so hover handlers may set the
   // same font on every mouse move.
-  void SetFont(const FontSpec& font);
+  void SetFont(const FontDesc& font);
   // The font colour alone.
   void SetTextColor(Color color);
   bool Transparent() const noexcept { return transparent_; }

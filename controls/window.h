@@ -129,7 +129,7 @@ class Window {
 };
 
 // Routes keys of `message` to the gradient controls of the focused window's
-// top level, as Delphi-style dialogs do: Enter and Escape (WM_KEYDOWN) go
+// top level, as dialogs do: Enter and Escape (WM_KEYDOWN) go
 // first to the focused control, then to every other control of that top
 // level in window order, unless the focused control asks for them
 // (DLGC_WANTALLKEYS or DLGC_WANTMESSAGE); typed characters (WM_CHAR, and

@@ -275,9 +275,9 @@ TEST_F(ControlsBehaviour, ButtonPropertiesAndHint) {
   EXPECT_EQ(button.HintWindow(), nullptr);
 }
 
-SIZE Measure(const FontSpec& spec, const std::string& text, UINT format) {
+SIZE Measure(const FontDesc& desc, const std::string& text, UINT format) {
   MemoryDC dc;
-  UniqueFont font = CreateFontFrom(spec);
+  UniqueFont font = CreateFontFrom(desc);
   SelectGuard select(dc.get(), font.get());
   RECT r{0, 0, 0, 0};
   DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
@@ -292,7 +292,7 @@ RECT PlaceIn(HWND window) {
 }
 
 TEST_F(ControlsBehaviour, StatusTextSizesItselfToItsCaption) {
-  const FontSpec tahoma{"Tahoma", 13};
+  const FontDesc tahoma{"Tahoma", 13};
   TStatusText st;
   st.SetColor(14344414);
   st.SetFont(tahoma);
@@ -406,7 +406,7 @@ TEST_F(ControlsBehaviour, LabelSizesItselfAndReportsThePointer) {
   TGradientPanel panel;
   ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 300, 100));
   TTextLabel label;
-  FontSpec bold{"Tahoma", 13, true, false, true, kClWindowText};
+  FontDesc bold{"Tahoma", 13, true, false, true, kClWindowText};
   label.SetFont(bold);
   label.SetHandCursor(true);
   std::vector<std::string> events;
@@ -435,7 +435,7 @@ TEST_F(ControlsBehaviour, LabelSizesItselfAndReportsThePointer) {
   EXPECT_EQ(events, (std::vector<std::string>{"move", "leave", "click"}));
 
   // A bigger font on hover grows the label; the same font again changes nothing.
-  FontSpec larger = label.Font();
+  FontDesc larger = label.Font();
   larger.height = 16;
   label.SetFont(larger);
   r = PlaceIn(label.Handle());

@@ -84,7 +84,7 @@ struct Gallery {
     b.SetPosition(position);
     return b;
   }
-  TTextLabel& Label(HWND parent, int x, int y, const std::string& text, const FontSpec& font) {
+  TTextLabel& Label(HWND parent, int x, int y, const std::string& text, const FontDesc& font) {
     labels.push_back(std::make_unique<TTextLabel>());
     labels.back()->SetFont(font);
     EXPECT_TRUE(labels.back()->Create(parent, x, y, text));
@@ -104,7 +104,7 @@ void Press(TGradientButton& b) {
 
 void Build(Gallery& g) {
   const HWND top = g.form.Handle();
-  const FontSpec command{"Tahoma", 13, true, false, true, kClWindowText};
+  const FontDesc command{"Tahoma", 13, true, false, true, kClWindowText};
 
   // The main window's look: a diagonal silver panel with command labels and
   // glyph buttons, a flat status panel along the bottom.
