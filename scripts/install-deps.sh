@@ -3,7 +3,8 @@
 # Sourced by test.sh and run.sh.
 veltrane_install_deps() {
   local packages=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev clang clang-format
-                  g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils imagemagick)
+                  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine ttf-bitstream-vera
+                  xvfb xauth x11-utils imagemagick)
   local missing=() p
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
