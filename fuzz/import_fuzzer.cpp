@@ -1,0 +1,54 @@
+// libFuzzer target for the REGEDIT4 importer. Any input must be refused
+// with a line and a message, or read whole; what it reads, applied to an
+// in-memory registry, exported and read again, must come back the same.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "clean/reg_export.h"
+#include "clean/reg_import.h"
+#include "registry/memory_registry.h"
+
+namespace {
+
+[[noreturn]] void Fault(const char* what, const std::string& detail) {
+  std::fprintf(stderr, "%s\n%s\n", what, detail.c_str());
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace veltrane;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::vector<RegOperation> operations;
+  RegImportError error;
+  if (!ParseRegFile(text, operations, error)) {
+    if (error.line < 1 || error.message.empty()) Fault("refusal without a line", error.Text());
+    // A refused file changes nothing.
+    MemoryRegistry untouched;
+    ImportSummary summary;
+    if (ImportRegText(untouched, text, summary, error) || summary.keys || summary.values ||
+        untouched.OpenHandleCount() != 0) {
+      Fault("a refused file changed the registry", error.Text());
+    }
+    return 0;
+  }
+  MemoryRegistry first;
+  ImportSummary summary;
+  if (!ImportRegText(first, text, summary, error)) return 0;
+  if (first.OpenHandleCount() != 0) Fault("the import left keys open", "");
+
+  for (RegKey root = kHkeyClassesRoot; root <= kHkeyDynData; ++root) {
+    const std::string exported = ExportKeyToText(first, root, "");
+    MemoryRegistry second;
+    if (!ImportRegText(second, exported, summary, error)) {
+      Fault("our own export was refused", error.Text() + "\n" + exported);
+    }
+    const std::string again = ExportKeyToText(second, root, "");
+    if (again != exported) Fault("the export changed on its way back", exported + "\n---\n" + again);
+  }
+  return 0;
+}
