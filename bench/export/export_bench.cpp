@@ -12,6 +12,7 @@
 #include <string>
 
 #include "clean/reg_export.h"
+#include "clean/reg_import.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
 
@@ -227,8 +228,19 @@ int main(int argc, char** argv) {
               best / bestEditor, best / (bestEditor - editorStartUp));
   std::remove(theirs.c_str());
 #endif
-  std::remove(ours.c_str());
+  // The restore's side: the same file read back into the wiped key.
   TRegistry registry(real);
+  registry.RemoveKey("\\" + top);
+  ImportSummary summary;
+  RegImportError error;
+  const std::uint64_t before = api.calls;
+  const auto importStart = Clock::now();
+  const bool imported = ImportRegFile(api, ours, summary, error);
+  std::printf("ImportRegFile of that file: %.3f s, %zu keys, %zu values, %llu registry calls%s\n",
+              Seconds(Clock::now() - importStart), summary.keys, summary.values,
+              static_cast<unsigned long long>(api.calls - before),
+              imported ? "" : (" FAILED: " + error.Text()).c_str());
+  std::remove(ours.c_str());
   registry.RemoveKey("\\" + top);
   return 0;
 }
