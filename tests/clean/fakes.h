@@ -16,11 +16,11 @@ class RecordingHost : public ScanHost {
     status = text;
     events.push_back("status " + text);
   }
-  void SetProgressPosition(int position) override {
-    if (position >= 0) this->position = position;
+  void SetProgressPosition(int value) override {
+    if (value >= 0) position = value;
   }
-  void SetProgressMax(int maximum) override {
-    if (maximum >= 0) this->maximum = maximum;
+  void SetProgressMax(int value) override {
+    if (value >= 0) maximum = value;
   }
   int ProgressMax() const override { return maximum; }
   void ProcessMessages() override { events.push_back("pump"); }
