@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Fault("our own export was refused", error.Text() + "\n" + exported);
     }
     const std::string again = ExportKeyToText(second, root, "");
-    if (again != exported) Fault("the export changed on its way back", exported + "\n---\n" + again);
+    if (again != exported)
+      Fault("the export changed on its way back", exported + "\n---\n" + again);
   }
   return 0;
 }
