@@ -1,0 +1,165 @@
+#include "app/findings_view.h"
+
+namespace veltrane {
+namespace {
+
+constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
+constexpr UINT kUnticked = INDEXTOSTATEIMAGEMASK(1);
+
+class UpdatingScope {
+ public:
+  explicit UpdatingScope(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+  ~UpdatingScope() { flag_ = old_; }
+  UpdatingScope(const UpdatingScope&) = delete;
+  UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
+char* Text(const std::string& text) { return const_cast<char*>(text.c_str()); }
+
+}  // namespace
+
+TFindingsView::TFindingsView(FindingsList& rows) : rows_(rows) {}
+
+TFindingsView::~TFindingsView() { rows_.SetObserver(nullptr); }
+
+bool TFindingsView::Create(HWND parent, int left, int top, int width, int height, int id,
+                           bool checkBoxes, bool border, bool visible) {
+  static const bool initialised = [] {
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
+    return InitCommonControlsEx(&init) != FALSE;
+  }();
+  (void)initialised;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+  if (visible) style |= WS_VISIBLE;
+  window_.reset(CreateWindowExA(
+      border ? WS_EX_CLIENTEDGE : 0, WC_LISTVIEWA, "", style, left, top, width, height, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr));
+  if (!window_) return false;
+  DWORD extended = LVS_EX_DOUBLEBUFFER;
+  if (checkBoxes) extended |= LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+  SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  rows_.SetObserver(this);
+  ColumnsReset();
+  RowsReplaced();
+  return true;
+}
+
+void TFindingsView::SetFont(HFONT font) {
+  if (Handle()) SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void TFindingsView::SetVisible(bool visible) {
+  if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool TFindingsView::HandleNotify(const NMHDR& header) {
+  if (!Handle() || header.hwndFrom != Handle()) return false;
+  if (header.code != LVN_ITEMCHANGED || updating_) return true;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  if (change.iItem < 0 || !(change.uChanged & LVIF_STATE)) return true;
+  if (!((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK)) return true;
+  // The user ticked or unticked a row: the list learns it now.
+  rows_.SetChecked(change.iItem, (change.uNewState & LVIS_STATEIMAGEMASK) == kTicked);
+  return true;
+}
+
+void TFindingsView::ColumnsReset() {
+  if (!Handle()) return;
+  UpdatingScope scope(updating_);
+  while (SendMessageA(Handle(), LVM_DELETECOLUMN, 0, 0)) {
+  }
+  int index = 0;
+  for (const Column& column : rows_.Columns()) {
+    LVCOLUMNA info{};
+    info.mask = LVCF_TEXT | LVCF_WIDTH;
+    info.pszText = Text(column.caption);
+    info.cx = column.width;
+    SendMessageA(Handle(), LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&info));
+  }
+}
+
+void TFindingsView::InsertRow(int index) {
+  const Finding& row = rows_.Row(index);
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = Text(row.CleanDetails);
+  const int at =
+      static_cast<int>(SendMessageA(Handle(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (at < 0) return;
+  const std::string* subTexts[] = {&row.ValueName, &row.ValueData, &row.RegistryLocation};
+  for (int sub = 0; sub < 3; ++sub) {
+    LVITEMA text{};
+    text.iSubItem = sub + 1;
+    text.pszText = Text(*subTexts[sub]);
+    SendMessageA(Handle(), LVM_SETITEMTEXTA, at, reinterpret_cast<LPARAM>(&text));
+  }
+  SetItemTick(at, row.Checked);
+}
+
+void TFindingsView::SetItemTick(int index, bool checked) {
+  LVITEMA state{};
+  state.stateMask = LVIS_STATEIMAGEMASK;
+  state.state = checked ? kTicked : kUnticked;
+  SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&state));
+}
+
+bool TFindingsView::ItemTick(int index) const {
+  return (SendMessageA(Handle(), LVM_GETITEMSTATE, index, LVIS_STATEIMAGEMASK) &
+          LVIS_STATEIMAGEMASK) == kTicked;
+}
+
+void TFindingsView::RowAppended(int index) {
+  if (!Handle()) return;
+  UpdatingScope scope(updating_);
+  InsertRow(index);
+}
+
+void TFindingsView::RowRemoved(int index) {
+  if (!Handle()) return;
+  UpdatingScope scope(updating_);
+  SendMessageA(Handle(), LVM_DELETEITEM, index, 0);
+}
+
+void TFindingsView::RowsReplaced() {
+  if (!Handle()) return;
+  UpdatingScope scope(updating_);
+  SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+  SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
+  for (int i = 0; i < rows_.Count(); ++i) InsertRow(i);
+  if (rows_.Selected() >= 0) RowSelected(rows_.Selected());
+  SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TFindingsView::RowChanged(int index) {
+  if (!Handle() || index < 0 || index >= rows_.Count()) return;
+  UpdatingScope scope(updating_);
+  const bool checked = rows_.Row(index).Checked;
+  if (ItemTick(index) != checked) SetItemTick(index, checked);
+}
+
+void TFindingsView::RowSelected(int index) {
+  if (!Handle()) return;
+  UpdatingScope scope(updating_);
+  LVITEMA clear{};
+  clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(&clear));
+  if (index < 0) return;
+  LVITEMA select{};
+  select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(Handle(), LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(&select));
+  SendMessageA(Handle(), LVM_ENSUREVISIBLE, index, FALSE);
+}
+
+void TFindingsView::Repaint() {
+  if (Handle()) UpdateWindow(Handle());
+}
+
+}  // namespace veltrane

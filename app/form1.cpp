@@ -1,0 +1,366 @@
+#include "app/form1.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "app/control_ids.h"
+#include "app/form2.h"
+#include "app/form3.h"
+#include "app/message_pump.h"
+#include "app/resource.h"
+#include "app/site.h"
+#include "app/test_thread.h"
+#include "clean/backup.h"
+#include "clean/cleaner.h"
+#include "registry/tregistry.h"
+#include "scan/scan_all.h"
+
+namespace veltrane {
+namespace {
+
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kBottomPanelHeight = 26;
+// lvax keeps these distances to the right and bottom edges as the window
+// grows (it is anchored to all four sides).
+constexpr int kListLeft = 48, kListTop = 46, kListRightGap = 15, kListBottomGap = 37;
+
+constexpr Color kBlue = MakeColor(0, 0, 255);
+constexpr Color kSilverFace = 14344414;
+constexpr Color kSilverLight = 8224125;
+constexpr Color kSilverDark = 6447714;
+
+FontDesc CommandLabelFont() {
+  FontDesc font;
+  font.name = "Tahoma";
+  font.height = 13;
+  font.bold = true;
+  font.underline = true;
+  font.color = kClWindowText;
+  return font;
+}
+
+UniqueBitmap LoadGlyph(int id) {
+  return UniqueBitmap(static_cast<HBITMAP>(LoadImageA(
+      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+}
+
+void SetUpCommandButton(TGradientButton& button, const char* hint, int glyph) {
+  button.SetColorScheme(TColorScheme::csNeoSilver);
+  button.SetLayout(TButtonLayout::blGlyphLeft);
+  button.SetSpacing(4);
+  button.SetTransparentGlyph(true);
+  button.SetGradient(true);
+  button.SetHotTrack(true);
+  button.SetHint(hint);
+  const UniqueBitmap bitmap = LoadGlyph(glyph);
+  if (bitmap) button.SetGlyph(bitmap.get());
+}
+
+HBRUSH BackgroundBrush() {
+  static const UniqueBrush brush(CreateSolidBrush(TForm1::kBackground));
+  return brush.get();
+}
+
+}  // namespace
+
+TForm1::TForm1(AppServices& services, CommandGate& gate)
+    : services_(services),
+      gate_(gate),
+      context_(services.registry, services.files, *this, lvaxRows_, lv2Rows_) {}
+
+TForm1::~TForm1() { DestroyHandle(); }
+
+bool TForm1::Create() {
+  static const ATOM windowClass =
+      RegisterWindowClass(kClassName, 0, nullptr, BackgroundBrush(),
+                          LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
+  font_ = CreateFontFrom(FontDesc{"Tahoma", 13});
+  listFont_ = CreateFontFrom(FontDesc{"Tahoma", 12});
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  if (!CreateHandle(windowClass, 0, site::kMainCaption, kStyle, left, top, width, height,
+                    nullptr)) {
+    return false;
+  }
+  CreateControls();
+  FormCreate();
+  return true;
+}
+
+void TForm1::SetDialogs(TForm2* about, TForm3* options) {
+  about_ = about;
+  options_ = options;
+}
+
+void TForm1::CreateControls() {
+  const HWND self = Handle();
+
+  GradientPanel1.SetColorScheme(TPanelColorScheme::csSilver);
+  GradientPanel1.SetFillDirection(TFillDirection::fdDiagonal);
+  GradientPanel1.SetBevelOuter(TPanelBevel::bvNone);
+  GradientPanel1.Create(self, 0, 0, kClientWidth, kClientHeight - kBottomPanelHeight,
+                        ids::kGradientPanel1);
+
+  GradientPanel2.SetColorFace(kSilverFace);
+  GradientPanel2.SetColorGrad(kSilverFace);
+  GradientPanel2.SetColorLight(kSilverLight);
+  GradientPanel2.SetColorDark(kSilverDark);
+  GradientPanel2.SetFillDirection(TFillDirection::fdVertical);
+  GradientPanel2.SetBevelOuter(TPanelBevel::bvRaised);
+  GradientPanel2.SetBevelWidth(1);
+  GradientPanel2.Create(self, 0, kClientHeight - kBottomPanelHeight, kClientWidth,
+                        kBottomPanelHeight, ids::kGradientPanel2);
+
+  const HWND panel = GradientPanel1.Handle();
+  struct CommandLabel {
+    TTextLabel& label;
+    int left;
+    const char* caption;
+    int id;
+    void (TForm1::*click)();
+    void (TForm1::*move)(int, int);
+    void (TForm1::*leave)();
+  };
+  const CommandLabel labels[] = {
+      {lscan, 64, "scan registry", ids::kLscan, &TForm1::lscanClick, &TForm1::lscanMouseMove,
+       &TForm1::lscanMouseLeave},
+      {lselect, 176, kSelectNone, ids::kLselect, &TForm1::lselectClick, &TForm1::lselectMouseMove,
+       &TForm1::lselectMouseLeave},
+      {lclean, 280, "clean registry", ids::kLclean, &TForm1::lcleanClick, &TForm1::lcleanMouseMove,
+       &TForm1::lcleanMouseLeave},
+      {loptions, 400, "options", ids::kLoptions, &TForm1::loptionsClick, &TForm1::loptionsMouseMove,
+       &TForm1::loptionsMouseLeave},
+      {lhelp, 480, "help", ids::kLhelp, &TForm1::lhelpClick, &TForm1::lhelpMouseMove,
+       &TForm1::lhelpMouseLeave},
+      {labout, 544, "about us", ids::kLabout, &TForm1::laboutClick, &TForm1::laboutMouseMove,
+       &TForm1::laboutMouseLeave},
+  };
+  for (const CommandLabel& l : labels) {
+    l.label.SetFont(CommandLabelFont());
+    l.label.SetHandCursor(true);
+    l.label.OnClick = [this, click = l.click] { (this->*click)(); };
+    l.label.OnMouseMove = [this, move = l.move](int x, int y) { (this->*move)(x, y); };
+    l.label.OnMouseLeave = [this, leave = l.leave] { (this->*leave)(); };
+    l.label.Create(panel, l.left, 16, l.caption, 0, 0, l.id);
+  }
+
+  struct CommandButton {
+    TGradientButton& button;
+    HWND parent;
+    int top;
+    const char* hint;
+    int glyph;
+    int id;
+    void (TForm1::*click)();
+  };
+  const CommandButton buttons[] = {
+      {GradientButton1, self, 48, "scan registry", IDB_SCAN, ids::kGradientButton1,
+       &TForm1::GradientButton1Click},
+      {GradientButton3, panel, 96, "clean registry", IDB_CLEAN, ids::kGradientButton3,
+       &TForm1::GradientButton3Click},
+      {GradientButton4, panel, 144, "options", IDB_OPTIONS, ids::kGradientButton4,
+       &TForm1::GradientButton4Click},
+      {GradientButton5, panel, 192, "help", IDB_HELP, ids::kGradientButton5,
+       &TForm1::GradientButton5Click},
+      {GradientButton6, panel, 240, "about us", IDB_ABOUT, ids::kGradientButton6,
+       &TForm1::GradientButton6Click},
+  };
+  for (const CommandButton& b : buttons) {
+    SetUpCommandButton(b.button, b.hint, b.glyph);
+    b.button.OnClick = [this, click = b.click] { (this->*click)(); };
+    b.button.Create(b.parent, 8, b.top, 33, 30, b.id);
+  }
+
+  lvax.Create(self, kListLeft, kListTop, 641, 265, ids::kLvax, /*checkBoxes*/ true,
+              /*border*/ true, /*visible*/ true);
+  lvax.SetFont(listFont_.get());
+  lv2.Create(self, 56, 56, 609, 241, ids::kLv2, /*checkBoxes*/ false, /*border*/ false,
+             /*visible*/ false);
+
+  st.SetColor(kSilverFace);
+  st.Create(GradientPanel2.Handle(), 48, 3, 137, 18, ids::kSt);
+
+  pb.SetColorScheme(TProgressColorScheme::csGrass);
+  pb.SetMin(0);
+  pb.SetMax(100);
+  pb.SetPosition(0);
+  pb.SetStep(10);
+  pb.SetOrientation(TProgressBarOrientation::pbHorizontal);
+  pb.SetVisible(false);
+  pb.Create(GradientPanel2.Handle(), 504, 0, 187, 25, ids::kPb);
+
+  // The button and the list sit on the window over the panel: keep them
+  // above it (the panel clips its siblings out).
+  SetWindowPos(GradientButton1.Handle(), HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(lvax.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm1::FormCreate() {
+  context_.SystemDriveRoot = ReadSystemDriveRoot(services_.registry);
+  Hidden();
+  st.SetCaption("Ready");
+  lvaxRows_.CreateColumns();
+  lv2Rows_.CreateColumns();
+}
+
+void TForm1::Hidden() { lv2.SetVisible(false); }
+
+// ---- Commands --------------------------------------------------------------
+
+void TForm1::lscanClick() {
+  if (!gate_.TryBeginScan()) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  if (!TTestThread::Start(Handle(), [this] { ScanAll(); })) {
+    gate_.ScanEnded();
+    throw std::runtime_error("The scan could not be started: no thread could be created.");
+  }
+}
+
+void TForm1::GradientButton1Click() { lscanClick(); }
+
+void TForm1::ScanAll() {
+  struct Ended {
+    TForm1& form;
+    ~Ended() {
+      form.gate_.ScanEnded();
+      form.CommandEnded();
+    }
+  } ended{*this};
+  veltrane::ScanAll(context_,
+                    [this] { WriteBackupIfMissing(services_.registry, services_.folder); });
+}
+
+void TForm1::lselectClick() {
+  if (!gate_.MaySelect()) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  lselect.SetCaption(SelectCommand(lvaxRows_, lselect.Caption()));
+}
+
+void TForm1::lcleanClick() {
+  if (!gate_.TryBeginClean()) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  struct Ended {
+    TForm1& form;
+    ~Ended() {
+      form.gate_.CleanEnded();
+      form.CommandEnded();
+    }
+  } ended{*this};
+  CleanContext clean{
+      lvaxRows_,          lv2Rows_,          *this,
+      services_.registry, services_.desktop, reinterpret_cast<WindowHandle>(Handle())};
+  CleanCommand(clean);
+}
+
+void TForm1::GradientButton3Click() { lcleanClick(); }
+
+void TForm1::loptionsClick() {
+  if (options_) options_->ShowOptions();
+}
+
+void TForm1::GradientButton4Click() { loptionsClick(); }
+
+void TForm1::lhelpClick() {
+  services_.desktop.ShellExecute(0, "", site::kHelpPage, "", "", SW_SHOWNORMAL);
+}
+
+void TForm1::GradientButton5Click() { lhelpClick(); }
+
+void TForm1::laboutClick() {
+  if (about_) about_->ShowModal();
+}
+
+void TForm1::GradientButton6Click() { laboutClick(); }
+
+void TForm1::lscanMouseMove(int, int) { lscan.SetTextColor(kBlue); }
+void TForm1::lselectMouseMove(int, int) { lselect.SetTextColor(kBlue); }
+void TForm1::lcleanMouseMove(int, int) { lclean.SetTextColor(kBlue); }
+void TForm1::loptionsMouseMove(int, int) { loptions.SetTextColor(kBlue); }
+void TForm1::lhelpMouseMove(int, int) { lhelp.SetTextColor(kBlue); }
+void TForm1::laboutMouseMove(int, int) { labout.SetTextColor(kBlue); }
+void TForm1::lscanMouseLeave() { lscan.SetTextColor(kBlack); }
+void TForm1::lselectMouseLeave() { lselect.SetTextColor(kBlack); }
+void TForm1::lcleanMouseLeave() { lclean.SetTextColor(kBlack); }
+void TForm1::loptionsMouseLeave() { loptions.SetTextColor(kBlack); }
+void TForm1::lhelpMouseLeave() { lhelp.SetTextColor(kBlack); }
+void TForm1::laboutMouseLeave() { labout.SetTextColor(kBlack); }
+
+void TForm1::CommandEnded() {
+  // A close asked for while the command ran is carried out now.
+  if (gate_.CloseDue() && Handle()) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+// ---- ScanHost ----------------------------------------------------------------
+
+void TForm1::SetStatus(const std::string& text) { st.SetCaption(text); }
+void TForm1::SetProgressPosition(int position) { pb.SetPosition(position); }
+void TForm1::SetProgressMax(int maximum) { pb.SetMax(maximum); }
+int TForm1::ProgressMax() const { return pb.Max(); }
+void TForm1::ProcessMessages() { veltrane::ProcessMessages(); }
+void TForm1::Pause(int milliseconds) { PumpFor(milliseconds); }
+void TForm1::HideCopyList() { Hidden(); }
+
+void TForm1::RefreshStatusLine() {
+  st.SetVisible(false);
+  st.SetVisible(true);
+}
+
+// ---- Messages ----------------------------------------------------------------
+
+void TForm1::Layout(int width, int height) {
+  const int bottom = height - kBottomPanelHeight;
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  if (GradientPanel2.Handle()) {
+    SetWindowPos(GradientPanel2.Handle(), nullptr, 0, bottom, width, kBottomPanelHeight, flags);
+  }
+  if (GradientPanel1.Handle()) {
+    SetWindowPos(GradientPanel1.Handle(), nullptr, 0, 0, width, bottom, flags);
+  }
+  if (lvax.Handle()) {
+    SetWindowPos(lvax.Handle(), nullptr, kListLeft, kListTop, width - kListLeft - kListRightGap,
+                 height - kListTop - kListBottomGap, flags);
+  }
+}
+
+LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kWmSynchronize: TTestThread::RunSynchronized(lParam); return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header && (lvax.HandleNotify(*header) || lv2.HandleNotify(*header))) return 0;
+      break;
+    }
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) Layout(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
+    case WM_CLOSE:
+      if (gate_.RequestClose()) {
+        closing_ = true;
+        DestroyWindow(Handle());
+      } else {
+        // The running command needs the window's lists to the end.
+        ShowWindow(Handle(), SW_HIDE);
+      }
+      return 0;
+    case WM_DESTROY:
+      // Closing the main window ends the program.
+      if (closing_) PostQuitMessage(0);
+      return 0;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace veltrane

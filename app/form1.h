@@ -1,0 +1,131 @@
+// TForm1: the main window. The command labels and buttons, the findings
+// list lvax with its hidden copy lv2, the status line st and the hidden
+// progress bar pb; the scan, select, clean, options, help and about
+// commands; and the scan host the checks report to.
+//
+// While a scan or a clean runs, a scan, clean or select is refused (with a
+// beep); everything else works. Closing the window while a scan, a clean or
+// a restore runs hides it, and it closes once they have ended.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_services.h"
+#include "app/command_gate.h"
+#include "app/findings_view.h"
+#include "controls/gradient_button.h"
+#include "controls/gradient_panel.h"
+#include "controls/gradient_progress_bar.h"
+#include "controls/handles.h"
+#include "controls/status_text.h"
+#include "controls/text_label.h"
+#include "controls/window.h"
+#include "scan/findings.h"
+#include "scan/scan_context.h"
+#include "scan/scan_host.h"
+
+namespace veltrane {
+
+class TForm2;
+class TForm3;
+
+class TForm1 final : public Window, public ScanHost {
+ public:
+  static constexpr const char* kClassName = "VeltraneMainWindow";
+  static constexpr int kClientWidth = 704;
+  static constexpr int kClientHeight = 348;
+  static constexpr Color kBackground = 14344414;
+
+  TForm1(AppServices& services, CommandGate& gate);
+  ~TForm1() override;
+
+  // Makes the window (hidden, centred on the screen) with all its controls,
+  // then runs FormCreate.
+  bool Create();
+  // The dialogs the options and about commands show.
+  void SetDialogs(TForm2* about, TForm3* options);
+
+  // ---- Commands ----
+  void lscanClick();
+  void GradientButton1Click();
+  void lselectClick();
+  void lcleanClick();
+  void GradientButton3Click();
+  void loptionsClick();
+  void GradientButton4Click();
+  void lhelpClick();
+  void GradientButton5Click();
+  void laboutClick();
+  void GradientButton6Click();
+
+  void lscanMouseMove(int x, int y);
+  void lselectMouseMove(int x, int y);
+  void lcleanMouseMove(int x, int y);
+  void loptionsMouseMove(int x, int y);
+  void lhelpMouseMove(int x, int y);
+  void laboutMouseMove(int x, int y);
+  void lscanMouseLeave();
+  void lselectMouseLeave();
+  void lcleanMouseLeave();
+  void loptionsMouseLeave();
+  void lhelpMouseLeave();
+  void laboutMouseLeave();
+
+  // Start-up work: SystemDriveRoot, lv2 hidden, "Ready", the columns.
+  void FormCreate();
+  // Hides lv2.
+  void Hidden();
+  // The scan driver on this window's lists, with the backup step.
+  void ScanAll();
+
+  // ---- ScanHost ----
+  void SetStatus(const std::string& text) override;
+  void SetProgressPosition(int position) override;
+  void SetProgressMax(int maximum) override;
+  int ProgressMax() const override;
+  void ProcessMessages() override;
+  void Pause(int milliseconds) override;
+  void HideCopyList() override;
+  void RefreshStatusLine() override;
+
+  // ---- State, for the program and its tests ----
+  const std::string& SystemDriveRoot() const noexcept { return context_.SystemDriveRoot; }
+  FindingsList& lvaxRows() noexcept { return lvaxRows_; }
+  FindingsList& lv2Rows() noexcept { return lv2Rows_; }
+  ScanContext& Context() noexcept { return context_; }
+  const CommandGate& Gate() const noexcept { return gate_; }
+
+ private:
+  // The two lists the views show; declared before the views.
+  FindingsList lvaxRows_, lv2Rows_;
+
+ public:
+  TGradientPanel GradientPanel1, GradientPanel2;
+  TTextLabel lscan, lselect, lclean, loptions, lhelp, labout;
+  TGradientButton GradientButton1, GradientButton3, GradientButton4, GradientButton5,
+      GradientButton6;
+  TFindingsView lvax{lvaxRows_};
+  TFindingsView lv2{lv2Rows_};
+  TStatusText st;
+  TGradientProgressBar pb;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CreateControls();
+  void Layout(int width, int height);
+  void CommandEnded();
+
+  AppServices& services_;
+  CommandGate& gate_;
+  ScanContext context_;
+  bool closing_ = false;  // the user closed the window: the program ends
+  UniqueFont font_, listFont_;
+  TForm2* about_ = nullptr;
+  TForm3* options_ = nullptr;
+};
+
+}  // namespace veltrane

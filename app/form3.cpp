@@ -1,0 +1,147 @@
+#include "app/form3.h"
+
+#include "app/control_ids.h"
+#include "app/message_pump.h"
+#include "app/resource.h"
+#include "app/site.h"
+#include "clean/restore.h"
+
+namespace veltrane {
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr const char* kRestoreLabel = "Restore Registry Keys";
+
+int TextWidth(const FontDesc& desc, const std::string& text) {
+  const UniqueFont font = CreateFontFrom(desc);
+  WindowDC screen(nullptr);
+  MemoryDC dc(screen.get());
+  SelectGuard select(dc.get(), font.get());
+  return static_cast<int>(MeasureCaption(dc.get(), text, DT_LEFT | DT_EXPANDTABS).cx);
+}
+
+}  // namespace
+
+TForm3::TForm3(AppServices& services, CommandGate& gate) : services_(services), gate_(gate) {}
+
+TForm3::~TForm3() { DestroyHandle(); }
+
+bool TForm3::Create(HWND owner) {
+  static const ATOM windowClass = RegisterWindowClass(
+      kClassName, 0, nullptr, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
+      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
+  font_ = CreateFontFrom(FontDesc{"Tahoma", 11});
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  if (!CreateHandle(windowClass, 0, site::kOptionsCaption, kStyle,
+                    (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                    (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner)) {
+    return false;
+  }
+  CreateControls();
+  return true;
+}
+
+void TForm3::CreateControls() {
+  GradientPanel1.SetColorScheme(TPanelColorScheme::csSilver);
+  GradientPanel1.SetFillDirection(TFillDirection::fdVertical);
+  GradientPanel1.SetBevelOuter(TPanelBevel::bvRaised);
+  GradientPanel1.Create(Handle(), 0, 0, kClientWidth, kClientHeight, ids::kOptionsPanel);
+  const HWND panel = GradientPanel1.Handle();
+
+  FontDesc labelFont;
+  labelFont.name = "Tahoma";
+  labelFont.height = 13;
+  Label2.SetFont(labelFont);
+  Label2.SetAutoSize(false);
+  Label2.Create(panel, 48, 64, kRestoreLabel, 124, 16, ids::kOptionsLabel2);
+  // 124 pixels hold the caption in Tahoma as Windows draws it; a font with
+  // wider letters must not cut it off.
+  const int needed = TextWidth(labelFont, kRestoreLabel);
+  if (needed > 124) {
+    SetWindowPos(Label2.Handle(), nullptr, 0, 0, needed, 16,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  cbrestore.reset(CreateWindowExA(
+      0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX, 24,
+      64, 17, 17, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kCbrestore)),
+      GetModuleHandleA(nullptr), nullptr));
+  if (cbrestore) {
+    SendMessageA(cbrestore.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageA(cbrestore.get(), BM_SETCHECK, BST_CHECKED, 0);
+  }
+
+  for (TGradientButton* button : {&applybtn, &closebtn}) {
+    button->SetColorScheme(TColorScheme::csNeoSilver);
+    button->SetGradient(true);
+    button->SetHotTrack(true);
+  }
+  applybtn.SetCaption("Apply");
+  applybtn.OnClick = [this] { applybtnClick(); };
+  applybtn.Create(panel, 160, 136, 75, 25, ids::kApplybtn);
+  closebtn.SetCaption("Close");
+  closebtn.OnClick = [this] { closebtnClick(); };
+  closebtn.Create(panel, 248, 136, 75, 25, ids::kClosebtn);
+}
+
+void TForm3::ShowOptions() {
+  if (!Handle()) return;
+  if (!IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOWNORMAL);
+  if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+  BringWindowToTop(Handle());
+  SetForegroundWindow(Handle());
+}
+
+bool TForm3::RestoreChecked() const {
+  return cbrestore && SendMessageA(cbrestore.get(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TForm3::cbrestoreClick() { applybtn.SetEnabled(RestoreChecked()); }
+
+void TForm3::applybtnClick() {
+  struct Busy {
+    TForm3& form;
+    HWND owner;
+    explicit Busy(TForm3& f) : form(f), owner(GetWindow(f.Handle(), GW_OWNER)) {
+      form.gate_.RestoreBegan();
+    }
+    ~Busy() {
+      form.gate_.RestoreEnded();
+      // The main window was closed while the restore ran: close it now.
+      if (form.gate_.CloseDue() && owner && IsWindow(owner)) PostMessageA(owner, WM_CLOSE, 0, 0);
+    }
+  } busy(*this);
+  const auto alive = AliveToken();
+  RestoreContext context{
+      services_.registry, services_.desktop,   reinterpret_cast<WindowHandle>(Handle()),
+      services_.folder,   services_.underWine, [](int milliseconds) { PumpFor(milliseconds); }};
+  const RestoreResult result = RestoreFromBackup(context);
+  if (result == RestoreResult::kRestored && *alive) closebtnClick();
+}
+
+void TForm3::closebtnClick() {
+  if (Handle()) ShowWindow(Handle(), SW_HIDE);
+}
+
+LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == ids::kCbrestore && HIWORD(wParam) == BN_CLICKED) {
+        cbrestoreClick();
+        return 0;
+      }
+      // Escape, through the dialog keyboard handling.
+      if (LOWORD(wParam) == IDCANCEL) {
+        closebtnClick();
+        return 0;
+      }
+      break;
+    case WM_CLOSE: closebtnClick(); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace veltrane

@@ -1,0 +1,57 @@
+// TForm3: the Options dialog, modeless. The check box cbrestore enables and
+// disables Apply; Apply restores the registry from backuphkcu.reg beside
+// the executable; Close (and the title bar's close box, and Escape) hides
+// the dialog.
+#pragma once
+
+#include <windows.h>
+
+#include "app/app_services.h"
+#include "app/command_gate.h"
+#include "controls/gradient_button.h"
+#include "controls/gradient_panel.h"
+#include "controls/handles.h"
+#include "controls/text_label.h"
+#include "controls/window.h"
+
+namespace veltrane {
+
+class TForm3 final : public Window {
+ public:
+  static constexpr const char* kClassName = "VeltraneOptionsDialog";
+  static constexpr int kClientWidth = 344;
+  static constexpr int kClientHeight = 184;
+
+  TForm3(AppServices& services, CommandGate& gate);
+  ~TForm3() override;
+
+  // Makes the dialog, hidden, in the middle of the screen, owned by `owner`
+  // (the main window).
+  bool Create(HWND owner);
+  // Shows the dialog without making it modal; when it is already shown, it
+  // comes to the front.
+  void ShowOptions();
+
+  void cbrestoreClick();
+  void applybtnClick();
+  void closebtnClick();
+
+  bool RestoreChecked() const;
+
+  TGradientPanel GradientPanel1;
+  TTextLabel Label2;
+  UniqueWindow cbrestore;
+  TGradientButton applybtn, closebtn;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void CreateControls();
+
+  AppServices& services_;
+  CommandGate& gate_;
+  UniqueFont font_, labelFont_;
+};
+
+}  // namespace veltrane

@@ -1,0 +1,26 @@
+// The program's fixed texts that name it and its support: captions, the
+// web site, the support address.
+#pragma once
+
+namespace veltrane::site {
+
+inline constexpr const char* kApplicationTitle = "Veltrane";
+inline constexpr const char* kMainCaption = "Veltrane 1.0";
+inline constexpr const char* kAboutCaption = "About";
+inline constexpr const char* kOptionsCaption = "Options";
+
+// The web site's host; the help page and the About link hand it to the
+// shell without a scheme.
+inline constexpr const char* kWebHost = "www.veltrane.example";
+inline constexpr const char* kHelpPage = "www.veltrane.example/help.html";
+inline constexpr const char* kWebAddress = "http://www.veltrane.example";
+inline constexpr const char* kSupportMail = "mailto:support@veltrane.example";
+
+inline constexpr const char* kProductName = "Veltrane";
+inline constexpr const char* kVersionText = "Version 1.0";
+// cp1252: 0xA9 is the copyright sign.
+inline constexpr const char* kCopyrightLine = "Copyright \xA9 2024 The Veltrane developers.";
+inline constexpr const char* kRightsLine = "All rights reserved.";
+inline constexpr const char* kSupportHeading = "Support/Contact Details : ";
+
+}  // namespace veltrane::site

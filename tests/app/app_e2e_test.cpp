@@ -1,0 +1,515 @@
+// veltrane.exe end to end, under Wine and its X server, driven from this
+// separate process as a user would drive it: windows found by caption,
+// clicks as real mouse input, the list read row by row out of the
+// program's own memory, the registry and the backup checked afterwards.
+// Screenshots of the three windows go to screenshots/ in the build folder.
+#include <commctrl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "app/control_ids.h"
+#include "tests/app/support/app_process.h"
+#include "tests/app/support/remote_ui.h"
+#include "tests/app/support/seeded_registry.h"
+
+namespace veltrane {
+
+// Readable rows in failure messages.
+void PrintTo(const Finding& row, std::ostream* out) {
+  *out << "{" << row.CleanDetails << " | " << row.ValueName << " | " << row.ValueData << " | "
+       << row.RegistryLocation << " | " << (row.Checked ? "ticked" : "unticked") << "}";
+}
+
+namespace testing {
+namespace {
+
+using ::testing::ElementsAreArray;
+
+constexpr const char* kMainClass = "VeltraneMainWindow";
+
+std::string ScanComplete(std::size_t rows) {
+  return "Scan complete -> " + std::to_string(rows) + " items should be remove";
+}
+
+std::string ScreenshotPath(const char* name) {
+  CreateDirectoryA("screenshots", nullptr);
+  return std::string("screenshots\\") + name;
+}
+
+// Wine waits up to two seconds for a window manager to confirm that a
+// hidden window is gone; the test display has none. Unmanaged windows look
+// and behave the same there, without the wait.
+class UnmanagedWindows : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    had_ = ReadValue(old_);
+    Write("N");
+  }
+  void TearDown() override {
+    if (had_) {
+      Write(old_);
+    } else {
+      HKEY key = nullptr;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, "Managed");
+        RegCloseKey(key);
+      }
+    }
+  }
+
+ private:
+  static constexpr const char* kKey = "Software\\Wine\\X11 Driver";
+  bool ReadValue(std::string& value) {
+    char data[64] = {};
+    DWORD size = sizeof data - 1;
+    if (RegGetValueA(HKEY_CURRENT_USER, kKey, "Managed", RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    value = data;
+    return true;
+  }
+  void Write(const std::string& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+  }
+  bool had_ = false;
+  std::string old_;
+};
+
+const auto* const kUnmanagedWindows = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app_ = std::make_unique<AppProcess>(VELTRANE_EXE);
+    ASSERT_TRUE(app_->Start()) << app_->Failure();
+  }
+  void TearDown() override {
+    app_.reset();
+    MovePointer(0, 0);
+  }
+
+  HWND Control(int id) const { return app_->Control(id); }
+  RemoteListView List(int id) const { return RemoteListView(app_->Process(), Control(id)); }
+  void Scan(std::size_t expectedRows) {
+    Click(Control(ids::kLscan));
+    ASSERT_TRUE(app_->WaitForStatus(ScanComplete(expectedRows)))
+        << "the status line reads: " << app_->Status();
+  }
+  // Keeps the pointer off the controls, so nothing shows its hover look.
+  void PointerAway() { MovePointer(2, 2); }
+
+  std::unique_ptr<AppProcess> app_;
+};
+
+// The seed stays in place for the whole test, around the program's run.
+class SeededAppTest : public AppTest {
+ protected:
+  void SetUp() override {
+    seed_ = std::make_unique<SeededRegistry>(typedUrls_);
+    AppTest::SetUp();
+  }
+  void TearDown() override {
+    AppTest::TearDown();
+    seed_.reset();
+  }
+
+  int typedUrls_ = 2;
+  std::unique_ptr<SeededRegistry> seed_;
+};
+
+struct Placement {
+  int id;
+  RECT rect;  // left, top, right, bottom in the parent's client area
+};
+
+void ExpectPlacements(HWND window, const std::vector<Placement>& placements) {
+  for (const Placement& p : placements) {
+    SCOPED_TRACE("control " + std::to_string(p.id));
+    const HWND control = ChildById(window, p.id);
+    ASSERT_NE(control, nullptr);
+    const RECT r = RectInParent(control);
+    EXPECT_EQ(r.left, p.rect.left);
+    EXPECT_EQ(r.top, p.rect.top);
+    // Auto-sized labels: only their place is fixed.
+    if (p.rect.right >= 0) {
+      EXPECT_EQ(r.right, p.rect.right);
+      EXPECT_EQ(r.bottom, p.rect.bottom);
+    }
+  }
+}
+
+RECT At(int left, int top, int width = -1, int height = -1) {
+  if (width < 0) return RECT{left, top, -1, -1};
+  return RECT{left, top, left + width, top + height};
+}
+
+TEST_F(AppTest, StartsWithTheMainWindowLaidOutAndBothDialogsHidden) {
+  const HWND main = app_->Main();
+  const SIZE client = ClientSize(main);
+  EXPECT_EQ(client.cx, 704);
+  EXPECT_EQ(client.cy, 348);
+  const LONG_PTR style = GetWindowLongPtrA(main, GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME) << "the frame is fixed";
+
+  ExpectPlacements(main, {
+                             {ids::kGradientPanel1, At(0, 0, 704, 322)},
+                             {ids::kGradientPanel2, At(0, 322, 704, 26)},
+                             {ids::kGradientButton1, At(8, 48, 33, 30)},
+                             {ids::kLvax, At(48, 46, 641, 265)},
+                             {ids::kLv2, At(56, 56, 609, 241)},
+                         });
+  ExpectPlacements(Control(ids::kGradientPanel1), {
+                                                      {ids::kLscan, At(64, 16)},
+                                                      {ids::kLselect, At(176, 16)},
+                                                      {ids::kLclean, At(280, 16)},
+                                                      {ids::kLoptions, At(400, 16)},
+                                                      {ids::kLhelp, At(480, 16)},
+                                                      {ids::kLabout, At(544, 16)},
+                                                      {ids::kGradientButton3, At(8, 96, 33, 30)},
+                                                      {ids::kGradientButton4, At(8, 144, 33, 30)},
+                                                      {ids::kGradientButton5, At(8, 192, 33, 30)},
+                                                      {ids::kGradientButton6, At(8, 240, 33, 30)},
+                                                  });
+  ExpectPlacements(Control(ids::kGradientPanel2), {
+                                                      {ids::kSt, At(48, 3)},
+                                                      {ids::kPb, At(504, 0, 187, 25)},
+                                                  });
+
+  const std::pair<int, const char*> captions[] = {
+      {ids::kLscan, "scan registry"},
+      {ids::kLselect, "select none"},
+      {ids::kLclean, "clean registry"},
+      {ids::kLoptions, "options"},
+      {ids::kLhelp, "help"},
+      {ids::kLabout, "about us"},
+  };
+  for (const auto& [id, caption] : captions) EXPECT_EQ(TextOf(Control(id)), caption);
+  EXPECT_EQ(app_->Status(), "Ready");
+  EXPECT_FALSE(IsWindowVisible(Control(ids::kLv2)));
+  EXPECT_FALSE(IsWindowVisible(Control(ids::kPb)));
+  EXPECT_TRUE(IsWindowVisible(Control(ids::kLvax)));
+
+  const RemoteListView lvax = List(ids::kLvax);
+  const std::vector<Column> columns = lvax.Columns();
+  ASSERT_EQ(columns.size(), 4u);
+  const Column expected[] = {
+      {"Clean Details", 200}, {"Value Name", 150}, {"Value Data", 200}, {"Registry Location", 300}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(columns[i].caption, expected[i].caption);
+    EXPECT_EQ(columns[i].width, expected[i].width);
+  }
+  EXPECT_EQ(lvax.Count(), 0);
+  EXPECT_EQ(List(ids::kLv2).Columns().size(), 4u);
+  const LONG_PTR listStyle = GetWindowLongPtrA(Control(ids::kLvax), GWL_STYLE);
+  EXPECT_EQ(listStyle & LVS_TYPEMASK, LVS_REPORT);
+  EXPECT_FALSE(listStyle & LVS_EDITLABELS) << "captions are read-only";
+  EXPECT_FALSE(listStyle & (LVS_SORTASCENDING | LVS_SORTDESCENDING));
+  const auto extended =
+      static_cast<DWORD>(SendMessageA(Control(ids::kLvax), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+  EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
+  EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+
+  // The splash is gone; one About and one Options dialog wait hidden.
+  const std::vector<HWND> abouts = TopLevelWindows(app_->Pid(), "About");
+  ASSERT_EQ(abouts.size(), 1u);
+  EXPECT_FALSE(IsWindowVisible(abouts[0]));
+  const std::vector<HWND> options = TopLevelWindows(app_->Pid(), "Options");
+  ASSERT_EQ(options.size(), 1u);
+  EXPECT_FALSE(IsWindowVisible(options[0]));
+}
+
+TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
+  const std::vector<Finding> expected = seed_->ExpectedRows();
+  ASSERT_EQ(expected.size(), 7u);
+  Scan(expected.size());
+  PointerAway();
+  const RemoteListView lvax = List(ids::kLvax);
+  EXPECT_THAT(lvax.Rows(), ElementsAreArray(expected));
+  EXPECT_THAT(List(ids::kLv2).Rows(), ElementsAreArray(expected));
+  Settle(app_->Main());
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(app_->Main(), ScreenshotPath("app_main_after_scan.png")));
+
+  // The first scan with findings wrote the backup.
+  const std::string backup = ReadFileBytes(app_->BackupPath());
+  ASSERT_EQ(backup.rfind("REGEDIT4\r\n", 0), 0u) << "no backup beside the program";
+  const ULONGLONG backupTime = LastWriteTime(app_->BackupPath());
+
+  // Untick the second typed address with a click on its box.
+  const int kept = 4;
+  const RECT bounds = lvax.ItemRect(kept, LVIR_BOUNDS);
+  const RECT label = lvax.ItemRect(kept, LVIR_LABEL);
+  ClickAt(Control(ids::kLvax), bounds.left + (label.left - bounds.left) / 2,
+          (bounds.top + bounds.bottom) / 2);
+  ASSERT_TRUE(WaitUntil([&] { return !lvax.Checked(kept); }, 5000)) << "the click did not untick";
+  for (int i = 0; i < lvax.Count(); ++i) EXPECT_EQ(lvax.Checked(i), i != kept) << "row " << i;
+
+  Click(Control(ids::kGradientButton3));
+  ASSERT_TRUE(app_->WaitForStatus("1 Error Found")) << app_->Status();
+  Finding left = expected[kept];
+  left.Checked = false;
+  EXPECT_THAT(lvax.Rows(), ElementsAreArray({left}));
+  EXPECT_THAT(List(ids::kLv2).Rows(), ElementsAreArray({left}));
+
+  // What the ticked rows named is gone; the unticked row's value stays, and
+  // the unnamed value is emptied, not deleted.
+  const std::string own = seed_->OwnKey();
+  EXPECT_FALSE(seed_->ValueExists(own, "Gone"));
+  EXPECT_TRUE(seed_->ValueExists(own, "Present"));
+  std::uint32_t type = 0;
+  std::string data;
+  ASSERT_TRUE(seed_->ReadValue(own + "\\Sub", "", type, data));
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(data, std::string(1, '\0'));
+  EXPECT_FALSE(seed_->KeyExists(std::string(SeededRegistry::kFileExts) + "\\.vtaempty"));
+  EXPECT_TRUE(seed_->KeyExists(std::string(SeededRegistry::kFileExts) + "\\.vtafull"));
+  EXPECT_FALSE(seed_->ValueExists(SeededRegistry::kTypedUrls, "url1"));
+  EXPECT_TRUE(seed_->ValueExists(SeededRegistry::kTypedUrls, "url2"));
+  EXPECT_FALSE(seed_->ValueExists(SeededRegistry::kRunMru, "a"));
+  EXPECT_FALSE(seed_->ValueExists(SeededRegistry::kRecentDocs, "0"));
+
+  // A second scan with findings leaves the backup as it was.
+  Sleep(50);  // so that a rewrite would show in the file time
+  Scan(1);
+  EXPECT_EQ(ReadFileBytes(app_->BackupPath()), backup);
+  EXPECT_EQ(LastWriteTime(app_->BackupPath()), backupTime);
+
+  // Options, Apply: the backup comes back.
+  Click(Control(ids::kLoptions));
+  HWND options = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    options = FindTopLevel(app_->Pid(), nullptr, "Options");
+    return options && IsWindowVisible(options);
+  }));
+  Click(ChildById(options, ids::kApplybtn));
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    box = FindTopLevel(app_->Pid(), "#32770", "Veltrane");
+    return box && IsWindowVisible(box);
+  })) << "no message box after Apply";
+  EXPECT_EQ(GetWindow(box, GW_OWNER), options);
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "     Restore Complete       ");
+  Click(GetDlgItem(box, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); })) << "Options stayed open";
+
+  EXPECT_TRUE(seed_->ValueExists(own, "Gone"));
+  ASSERT_TRUE(seed_->ReadValue(own + "\\Sub", "", type, data));
+  EXPECT_EQ(data, seed_->DriveRoot() + "gone\\default.exe" + std::string(1, '\0'));
+  EXPECT_TRUE(
+      seed_->KeyExists(std::string(SeededRegistry::kFileExts) + "\\.vtaempty\\OpenWithProgids"));
+  EXPECT_TRUE(seed_->ValueExists(SeededRegistry::kTypedUrls, "url1"));
+  EXPECT_TRUE(seed_->ValueExists(SeededRegistry::kRunMru, "a"));
+  ASSERT_TRUE(seed_->ReadValue(SeededRegistry::kRecentDocs, "0", type, data));
+  EXPECT_EQ(type, kRegBinary);
+  EXPECT_EQ(data, std::string("notes.txt\0", 10));
+}
+
+TEST_F(SeededAppTest, SelectNoneAndSelectAllSwitchEveryTickAndTheCaption) {
+  const std::size_t rows = seed_->ExpectedRows().size();
+  Scan(rows);
+  const RemoteListView lvax = List(ids::kLvax);
+  const HWND select = Control(ids::kLselect);
+  const auto ticks = [&] {
+    std::vector<bool> all;
+    for (int i = 0; i < lvax.Count(); ++i) all.push_back(lvax.Checked(i));
+    return all;
+  };
+  Click(select);
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(select) == "select all"; }));
+  EXPECT_EQ(ticks(), std::vector<bool>(rows, false));
+  Click(select);
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(select) == "select none"; }));
+  EXPECT_EQ(ticks(), std::vector<bool>(rows, true));
+  EXPECT_EQ(app_->Status(), ScanComplete(rows)) << "select leaves the status line alone";
+}
+
+TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
+  Click(Control(ids::kLabout));
+  HWND about = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    about = FindTopLevel(app_->Pid(), nullptr, "About");
+    return about && IsWindowVisible(about);
+  }));
+  PointerAway();
+  EXPECT_FALSE(IsWindowEnabled(app_->Main())) << "the main window takes input under About";
+
+  const SIZE client = ClientSize(about);
+  EXPECT_EQ(client.cx, 344);
+  EXPECT_EQ(client.cy, 195);
+  const LONG_PTR style = GetWindowLongPtrA(about, GWL_STYLE);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  const HWND panel = ChildById(about, ids::kAboutPanel);
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(RectInParent(panel).right, 344);
+  ExpectPlacements(panel, {
+                              {ids::kLabel2, At(16, 16)},
+                              {ids::kLabel3, At(16, 36)},
+                              {ids::kLabel6, At(16, 44)},
+                              {ids::kLabel4, At(16, 64)},
+                              {ids::kLabel5, At(16, 80)},
+                              {ids::kLabel7, At(16, 104)},
+                              {ids::kLabel8, At(16, 120)},
+                              {ids::kLabel9, At(16, 160)},
+                              {ids::kClsbtn, At(256, 152, 75, 25)},
+                          });
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel2)), "Veltrane");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel3)), "Version 1.0");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel6)), std::string(52, '_') + " ");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel7)), "Support/Contact Details : ");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel9)), "~");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kClsbtn)), "Close");
+  Settle(about);
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(about, ScreenshotPath("app_about.png")));
+
+  Click(ChildById(panel, ids::kClsbtn));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(app_->Main()) != FALSE; }));
+}
+
+TEST_F(SeededAppTest, OptionsIsOneModelessDialogWhoseCheckBoxGovernsApply) {
+  Click(Control(ids::kLoptions));
+  HWND options = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    options = FindTopLevel(app_->Pid(), nullptr, "Options");
+    return options && IsWindowVisible(options);
+  }));
+  EXPECT_TRUE(IsWindowEnabled(app_->Main())) << "Options is not modal";
+  // Choosing options again brings the same dialog to the front.
+  Click(Control(ids::kGradientButton4));
+  Settle(app_->Main());
+  EXPECT_EQ(TopLevelWindows(app_->Pid(), "Options").size(), 1u);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == options; }, 5000));
+
+  const SIZE client = ClientSize(options);
+  EXPECT_EQ(client.cx, 344);
+  EXPECT_EQ(client.cy, 184);
+  const HWND panel = ChildById(options, ids::kOptionsPanel);
+  ASSERT_NE(panel, nullptr);
+  ExpectPlacements(panel, {
+                              {ids::kOptionsLabel2, At(48, 64)},
+                              {ids::kCbrestore, At(24, 64, 17, 17)},
+                              {ids::kApplybtn, At(160, 136, 75, 25)},
+                              {ids::kClosebtn, At(248, 136, 75, 25)},
+                          });
+  const HWND check = ChildById(panel, ids::kCbrestore);
+  const HWND apply = ChildById(panel, ids::kApplybtn);
+  const RECT label = RectInParent(ChildById(panel, ids::kOptionsLabel2));
+  EXPECT_GE(label.right - label.left, 124);
+  EXPECT_EQ(label.bottom - label.top, 16);
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kOptionsLabel2)), "Restore Registry Keys");
+  EXPECT_EQ(TextOf(apply), "Apply");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kClosebtn)), "Close");
+  EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(IsWindowEnabled(apply));
+  PointerAway();
+  Settle(options);
+  Sleep(300);
+  EXPECT_TRUE(SaveScreenshot(options, ScreenshotPath("app_options.png")));
+
+  Click(check);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(apply); })) << "unticking left Apply on";
+  Click(apply);  // does nothing while disabled
+  Sleep(500);
+  EXPECT_EQ(FindTopLevel(app_->Pid(), "#32770", "Veltrane"), nullptr);
+  EXPECT_TRUE(IsWindowVisible(options));
+  Click(check);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(apply) != FALSE; }));
+
+  Click(ChildById(panel, ids::kClosebtn));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); }));
+}
+
+// A scan runs long enough here (200 ms per typed address) to give the
+// commands in the middle of it.
+class LongScanTest : public SeededAppTest {
+ protected:
+  void SetUp() override {
+    typedUrls_ = 6;
+    SeededAppTest::SetUp();
+  }
+  void StartScanAndWaitForHistory() {
+    Click(Control(ids::kLscan));
+    ASSERT_TRUE(WaitUntil([&] {
+      return app_->Status().rfind("HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer", 0) ==
+             0;
+    })) << "the scan did not reach the typed addresses: "
+        << app_->Status();
+  }
+};
+
+TEST_F(LongScanTest, ScanCleanAndSelectDuringAScanAreRefusedAndTheListStaysWhole) {
+  const std::vector<Finding> expected = seed_->ExpectedRows();
+  StartScanAndWaitForHistory();
+  Click(Control(ids::kLscan));
+  Click(Control(ids::kGradientButton1));
+  Click(Control(ids::kGradientButton3));
+  Click(Control(ids::kLselect));
+  // Other commands still work: About opens and closes in the middle.
+  Click(Control(ids::kLabout));
+  HWND about = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    about = FindTopLevel(app_->Pid(), nullptr, "About");
+    return about && IsWindowVisible(about);
+  }));
+  ASSERT_TRUE(app_->Status().rfind("HKEY_CURRENT_USER", 0) == 0) << "the scan ended too soon";
+  Click(ChildById(ChildById(about, ids::kAboutPanel), ids::kClsbtn));
+
+  ASSERT_TRUE(app_->WaitForStatus(ScanComplete(expected.size()))) << app_->Status();
+  PointerAway();
+  Sleep(500);  // time for anything queued behind the scan
+  EXPECT_EQ(app_->Status(), ScanComplete(expected.size()));
+  EXPECT_EQ(TextOf(Control(ids::kLselect)), "select none");
+  EXPECT_THAT(List(ids::kLvax).Rows(), ElementsAreArray(expected));
+  EXPECT_THAT(List(ids::kLv2).Rows(), ElementsAreArray(expected));
+  EXPECT_TRUE(seed_->ValueExists(seed_->OwnKey(), "Gone")) << "a clean ran";
+}
+
+TEST_F(LongScanTest, ClosingDuringAScanHidesTheWindowAndEndsWhenTheScanHasEnded) {
+  StartScanAndWaitForHistory();
+  PostMessageA(app_->Main(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(app_->Main()); }, 5000));
+  EXPECT_FALSE(app_->WaitForExit(0)) << "the program ended in the middle of the scan";
+  ASSERT_TRUE(app_->WaitForExit(30000)) << "the program did not end after the scan";
+  EXPECT_EQ(app_->ExitCode(), 0u);
+  // The scan ran to its end: its last step wrote the backup.
+  EXPECT_EQ(ReadFileBytes(app_->BackupPath()).rfind("REGEDIT4\r\n", 0), 0u);
+}
+
+TEST_F(SeededAppTest, CommandLabelsTurnBlueUnderThePointerAndBlackAfter) {
+  const HWND help = Control(ids::kLhelp);
+  const auto countPixels = [&](COLORREF colour) {
+    int width = 0, height = 0;
+    const std::vector<COLORREF> pixels = CaptureClient(help, width, height);
+    int count = 0;
+    for (const COLORREF p : pixels) count += p == colour;
+    return count;
+  };
+  const SIZE size = ClientSize(help);
+  POINT inside{size.cx / 2, size.cy / 2};
+  ClientToScreen(help, &inside);
+  MovePointer(inside.x, inside.y);
+  MovePointer(inside.x + 1, inside.y);
+  EXPECT_TRUE(WaitUntil([&] { return countPixels(RGB(0, 0, 255)) > 10; }, 5000))
+      << "no blue text under the pointer";
+  PointerAway();
+  EXPECT_TRUE(WaitUntil([&] { return countPixels(RGB(0, 0, 255)) == 0; }, 5000));
+  EXPECT_GT(countPixels(RGB(0, 0, 0)), 10) << "the label is not black after the pointer left";
+}
+
+}  // namespace
+}  // namespace testing
+}  // namespace veltrane

@@ -1,0 +1,345 @@
+// The program's windows made in this process, on an in-memory registry and
+// file system and a recording desktop: what the commands hand to the shell,
+// the hover looks, the list view as a view of the findings list, the scan
+// thread and its refusals, and where errors end up.
+#include <commctrl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "app/application.h"
+#include "app/control_ids.h"
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/form3.h"
+#include "app/message_pump.h"
+#include "app/test_thread.h"
+#include "registry/memory_registry.h"
+#include "scan/memory_file_system.h"
+#include "tests/app/support/recording_desktop.h"
+#include "tests/scan/support/registry_seed.h"
+
+namespace veltrane::testing {
+namespace {
+
+using Call = RecordingDesktop::Call;
+
+constexpr const char* kTypedUrls = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000) {
+  const ULONGLONG until = GetTickCount64() + milliseconds;
+  while (!done()) {
+    if (GetTickCount64() >= until) return false;
+    PumpFor(10);
+  }
+  return true;
+}
+
+// A click as the mouse gives it, through the control's window procedure.
+void ClickControl(HWND control) {
+  RECT r{};
+  GetClientRect(control, &r);
+  const LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+  SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  SendMessageA(control, WM_LBUTTONUP, 0, middle);
+}
+
+// A registry whose writes fail by throwing, as a broken backend would.
+class ThrowingWrites final : public RegistryApi {
+ public:
+  explicit ThrowingWrites(RegistryApi& inner) : inner_(inner) {}
+  long OpenKey(RegKey p, const std::string& s, RegKey* r) override {
+    return inner_.OpenKey(p, s, r);
+  }
+  long OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override {
+    return inner_.OpenKeyEx(p, s, a, r);
+  }
+  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
+                   std::uint32_t* d) override {
+    return inner_.CreateKeyEx(p, s, a, r, d);
+  }
+  long QueryInfoKey(RegKey k, KeyInfo* i) override { return inner_.QueryInfoKey(k, i); }
+  long EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l) override {
+    return inner_.EnumKey(k, i, n, l);
+  }
+  long EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l, std::uint32_t* t,
+                 std::uint8_t* d, std::uint32_t* s) override {
+    return inner_.EnumValue(k, i, n, l, t, d, s);
+  }
+  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
+                  std::uint32_t* s) override {
+    return inner_.QueryValue(k, n, t, d, s);
+  }
+  long SetValue(RegKey, const std::string& name, std::uint32_t, const std::uint8_t*,
+                std::uint32_t) override {
+    throw std::runtime_error("the registry refused to write " + name);
+  }
+  long DeleteValue(RegKey k, const std::string& n) override { return inner_.DeleteValue(k, n); }
+  long DeleteKey(RegKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
+  long CloseKey(RegKey k) override { return inner_.CloseKey(k); }
+
+ private:
+  RegistryApi& inner_;
+};
+
+class FormsTest : public ::testing::Test {
+ protected:
+  FormsTest() {
+    RegistrySeed machine(memory_, kHkeyLocalMachine);
+    machine.Text("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "C:\\WINDOWS");
+    RegistrySeed user(memory_);
+    user.Text("SOFTWARE\\App", "Gone", "C:\\gone.exe");
+    user.Text(kTypedUrls, "url1", "http://one.example/");
+  }
+  ~FormsTest() override {
+    DeleteFileA((folder_ + "backuphkcu.REG").c_str());
+    DeleteFileA((folder_ + "backuphkcu.reg").c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(form1_.Create());
+    ASSERT_TRUE(form2_.Create(form1_.Handle()));
+    ASSERT_TRUE(form3_.Create(form1_.Handle()));
+    form1_.SetDialogs(&form2_, &form3_);
+    SetModelessDialog(form3_.Handle());
+  }
+  void TearDown() override {
+    SetModelessDialog(nullptr);
+    // Nothing may be left running into the next test.
+    EXPECT_TRUE(PumpUntil([&] { return !gate_.ListBusy() && TTestThread::Running() == 0; }));
+  }
+
+  void ScanAndWait() {
+    ClickControl(form1_.lscan.Handle());
+    ASSERT_TRUE(PumpUntil([&] { return !gate_.ListBusy() && TTestThread::Running() == 0; }));
+  }
+
+  static Finding Row(const char* category, const char* name, const char* data,
+                     const char* location) {
+    return Finding{category, name, data, location, true};
+  }
+  std::vector<Finding> ExpectedRows() const {
+    return {Row(kCategoryMissingPath, "Gone", "C:\\gone.exe", "HKCU\\SOFTWARE\\App"),
+            Row(kCategoryTypedUrl, "url1", "http://one.example/",
+                "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs")};
+  }
+
+  static std::string FreshFolder() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string folder = std::string(temp) + "veltrane-forms-" +
+                               std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount64()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+  }
+
+  std::string folder_ = FreshFolder();
+  MemoryRegistry memory_;
+  MemoryFileSystem files_;
+  RecordingDesktop desktop_;
+  AppServices services_{memory_, files_, desktop_, folder_, /*underWine*/ true};
+  CommandGate gate_;
+  TApplication application_{desktop_, "Veltrane"};
+  TForm1 form1_{services_, gate_};
+  TForm2 form2_{desktop_};
+  TForm3 form3_{services_, gate_};
+};
+
+TEST_F(FormsTest, FormCreateDerivesTheDriveRootHidesLv2AndShowsReady) {
+  EXPECT_EQ(form1_.SystemDriveRoot(), "C:\\");
+  EXPECT_EQ(form1_.st.Caption(), "Ready");
+  EXPECT_FALSE(IsWindowVisible(form1_.lv2.Handle()));
+  EXPECT_EQ(form1_.lvaxRows().Columns().size(), 4u);
+  EXPECT_EQ(form1_.lv2Rows().Columns().size(), 4u);
+  EXPECT_EQ(SendMessageA(form1_.lvax.Handle(), LVM_GETITEMCOUNT, 0, 0), 0);
+}
+
+TEST_F(FormsTest, HelpAndTheAboutLinksHandTheirTextsToTheShell) {
+  ClickControl(form1_.lhelp.Handle());
+  ClickControl(form1_.GradientButton5.Handle());
+  ClickControl(form2_.Label8.Handle());
+  ClickControl(form2_.Label9.Handle());
+  const Call help{0, "", "www.veltrane.example/help.html", "", "", SW_SHOWNORMAL};
+  const Call web{0, "", "www.veltrane.example", "", "", SW_SHOWNORMAL};
+  const Call mail{reinterpret_cast<WindowHandle>(form2_.Handle()),
+                  "open",
+                  "mailto:support@veltrane.example",
+                  "",
+                  "",
+                  SW_SHOW};
+  EXPECT_EQ(desktop_.shell, (std::vector<Call>{help, help, web, mail}));
+  EXPECT_TRUE(desktop_.boxes.empty());
+}
+
+TEST_F(FormsTest, HoverTurnsLabelsBlueAndLeavingTurnsThemBlack) {
+  TTextLabel* labels[] = {&form1_.lscan,    &form1_.lselect, &form1_.lclean,
+                          &form1_.loptions, &form1_.lhelp,   &form1_.labout};
+  for (TTextLabel* label : labels) {
+    SCOPED_TRACE(label->Caption());
+    EXPECT_EQ(label->Font().color, kClWindowText);
+    SendMessageA(label->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(label->Font().color, MakeColor(0, 0, 255));
+    SendMessageA(label->Handle(), WM_MOUSELEAVE, 0, 0);
+    // Black itself, not the system's window-text colour it started with.
+    EXPECT_EQ(label->Font().color, kBlack);
+    EXPECT_TRUE(label->Font().bold);
+    EXPECT_TRUE(label->Font().underline);
+    EXPECT_EQ(label->Font().height, 13);
+  }
+
+  TTextLabel& link = form2_.Label8;
+  EXPECT_EQ(link.Font().height, 11);
+  SendMessageA(link.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(link.Font().color, MakeColor(0, 0, 255));
+  EXPECT_EQ(link.Font().height, 12);
+  SendMessageA(link.Handle(), WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(link.Font().color, kBlack);
+  EXPECT_EQ(link.Font().height, 11);
+  EXPECT_TRUE(link.Font().underline);
+}
+
+TEST_F(FormsTest, TheListViewFollowsTheListAndTicksFlowBack) {
+  FindingsList& rows = form1_.lvaxRows();
+  const HWND view = form1_.lvax.Handle();
+  rows.Append(Finding{"a", "b", "c", "d", true});
+  rows.Append(Finding{"e", "f", "g", "h", true});
+  ASSERT_EQ(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0), 2);
+  char text[64] = {};
+  ListView_GetItemText(view, 1, 3, text, sizeof text);
+  EXPECT_STREQ(text, "h");
+  EXPECT_TRUE(ListView_GetCheckState(view, 0));
+
+  // The user unticks row 0: the list knows at once.
+  ListView_SetCheckState(view, 0, FALSE);
+  EXPECT_FALSE(rows.Row(0).Checked);
+  EXPECT_TRUE(rows.Row(1).Checked);
+  // The list changes a tick: the view shows it.
+  rows.SetChecked(1, false);
+  EXPECT_FALSE(ListView_GetCheckState(view, 1));
+
+  rows.Remove(0);
+  ASSERT_EQ(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0), 1);
+  ListView_GetItemText(view, 0, 0, text, sizeof text);
+  EXPECT_STREQ(text, "e");
+  rows.Assign({Finding{"x", "", "", "", false}, Finding{"y", "", "", "", true}});
+  ASSERT_EQ(SendMessageA(view, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_FALSE(ListView_GetCheckState(view, 0));
+  EXPECT_TRUE(ListView_GetCheckState(view, 1));
+  EXPECT_FALSE(rows.Row(0).Checked) << "re-filling the view wrote its own ticks back";
+}
+
+TEST_F(FormsTest, ScanRunsOnTheThreadAndWritesTheBackupBesideTheProgram) {
+  ScanAndWait();
+  EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");
+  EXPECT_EQ(form1_.lvaxRows().Rows(), ExpectedRows());
+  EXPECT_EQ(form1_.lv2Rows().Rows(), ExpectedRows());
+  EXPECT_EQ(SendMessageA(form1_.lvax.Handle(), LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(form1_.lv2.Handle(), LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(form1_.pb.Position(), 100);
+  std::ifstream backup(folder_ + "backuphkcu.REG", std::ios::binary);
+  std::string header(8, '\0');
+  backup.read(header.data(), 8);
+  EXPECT_EQ(header, "REGEDIT4");
+  EXPECT_TRUE(desktop_.boxes.empty());
+}
+
+TEST_F(FormsTest, ScanCleanAndSelectGivenInTheMiddleOfAScanAreRefused) {
+  int probes = 0;
+  files_.OnProbe = [&](const std::string&) {
+    if (++probes != 1) return;
+    // The walk is under way: these reach the window as the user's clicks.
+    EXPECT_TRUE(gate_.ListBusy());
+    ClickControl(form1_.lscan.Handle());
+    ClickControl(form1_.GradientButton1.Handle());
+    ClickControl(form1_.lclean.Handle());
+    ClickControl(form1_.lselect.Handle());
+    EXPECT_EQ(TTestThread::Running(), 1) << "a second scan thread started";
+  };
+  ScanAndWait();
+  EXPECT_GE(probes, 1);
+  EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");
+  EXPECT_EQ(form1_.lselect.Caption(), "select none");
+  EXPECT_EQ(form1_.lvaxRows().Rows(), ExpectedRows());
+  EXPECT_EQ(form1_.lv2Rows().Rows(), ExpectedRows());
+  RegKey key = 0;
+  ASSERT_EQ(memory_.OpenKeyEx(kHkeyCurrentUser, kTypedUrls, kKeyRead, &key), kErrorSuccess);
+  EXPECT_EQ(memory_.QueryValue(key, "url1", nullptr, nullptr, nullptr), kErrorSuccess)
+      << "a clean ran in the middle of the scan";
+  memory_.CloseKey(key);
+
+  // Once the scan is over the same commands run.
+  files_.OnProbe = nullptr;
+  ClickControl(form1_.lselect.Handle());
+  EXPECT_EQ(form1_.lselect.Caption(), "select all");
+  EXPECT_FALSE(form1_.lvaxRows().Row(0).Checked);
+}
+
+TEST_F(FormsTest, AnErrorInsideTheScanEndsItQuietly) {
+  files_.OnProbe = [](const std::string&) { throw std::runtime_error("disk gone"); };
+  ScanAndWait();
+  EXPECT_TRUE(desktop_.boxes.empty()) << "the scan's error was shown";
+  EXPECT_NE(form1_.st.Caption().rfind("Scan complete", 0), 0u);
+  EXPECT_EQ(form1_.lv2Rows().Count(), 0) << "the copy into lv2 ran after the error";
+  // The scan command is free again.
+  files_.OnProbe = nullptr;
+  ScanAndWait();
+  EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");
+}
+
+TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
+  form1_.loptionsClick();
+  form1_.loptionsClick();
+  EXPECT_TRUE(IsWindowVisible(form3_.Handle()));
+  const HWND check = form3_.cbrestore.get();
+  SendMessageA(check, BM_CLICK, 0, 0);
+  EXPECT_FALSE(form3_.applybtn.Enabled());
+  SendMessageA(check, BM_CLICK, 0, 0);
+  EXPECT_TRUE(form3_.applybtn.Enabled());
+
+  std::ofstream(folder_ + "backuphkcu.reg", std::ios::binary)
+      << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n";
+  ClickControl(form3_.applybtn.Handle());
+  ASSERT_EQ(desktop_.boxes.size(), 1u);
+  EXPECT_EQ(desktop_.boxes[0].file, "     Restore Complete       ");
+  EXPECT_EQ(desktop_.boxes[0].owner, reinterpret_cast<WindowHandle>(form3_.Handle()));
+  EXPECT_FALSE(IsWindowVisible(form3_.Handle())) << "the dialog stayed open after the restore";
+  RegKey key = 0;
+  EXPECT_EQ(memory_.OpenKeyEx(kHkeyCurrentUser, "Software\\Restored", kKeyRead, &key),
+            kErrorSuccess);
+  memory_.CloseKey(key);
+}
+
+TEST_F(FormsTest, ApplyWithoutABackupSaysSoAndKeepsTheDialogOpen) {
+  form1_.loptionsClick();
+  ClickControl(form3_.applybtn.Handle());
+  ASSERT_EQ(desktop_.boxes.size(), 1u);
+  EXPECT_NE(desktop_.boxes[0].file, "     Restore Complete       ");
+  EXPECT_EQ(desktop_.boxes[0].number & 0xF0u, static_cast<unsigned>(kMbIconError));
+  EXPECT_TRUE(IsWindowVisible(form3_.Handle()));
+  form3_.closebtnClick();
+}
+
+TEST_F(FormsTest, AnErrorEscapingACommandIsShownInAnErrorBoxAndTheProgramGoesOn) {
+  ThrowingWrites throwing(memory_);
+  AppServices broken{throwing, files_, desktop_, folder_, /*underWine*/ true};
+  TForm3 options(broken, gate_);
+  ASSERT_TRUE(options.Create(form1_.Handle()));
+  std::ofstream(folder_ + "backuphkcu.reg", std::ios::binary)
+      << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n";
+  ClickControl(options.applybtn.Handle());
+  ASSERT_EQ(desktop_.boxes.size(), 1u);
+  EXPECT_EQ(desktop_.boxes[0].file, "the registry refused to write v");
+  EXPECT_EQ(desktop_.boxes[0].verb, "Veltrane");
+  EXPECT_EQ(desktop_.boxes[0].number, static_cast<unsigned>(kMbOk | kMbIconError));
+  // The program goes on: the windows still answer.
+  ScanAndWait();
+  EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");
+}
+
+}  // namespace
+}  // namespace veltrane::testing

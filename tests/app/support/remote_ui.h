@@ -1,0 +1,78 @@
+// Driving another process's windows as a user would: finding them, reading
+// their texts and places, clicking them with real mouse input, reading and
+// ticking the rows of its list views (through a buffer in that process),
+// and capturing what the screen shows.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scan/findings.h"
+
+namespace veltrane::testing {
+
+// Polls `done` every 20 ms until it is true or `milliseconds` have passed.
+bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
+
+// WM_GETTEXT, answered within a few seconds or "".
+std::string TextOf(HWND window);
+// The descendant of `parent` with this control identifier, or null.
+HWND ChildById(HWND parent, int id);
+// A visible or hidden top-level window of process `pid` with this class
+// (null for any) and exact title.
+HWND FindTopLevel(DWORD pid, const char* className, const std::string& title);
+std::vector<HWND> TopLevelWindows(DWORD pid, const std::string& title);
+
+// A window's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND window);
+SIZE ClientSize(HWND window);
+
+// Real mouse input: the pointer moves to the middle of `window` (or to
+// `x`, `y` of its client area) and the left button goes down and up.
+void Click(HWND window);
+void ClickAt(HWND window, int x, int y);
+// Moves the pointer to a screen point (real input).
+void MovePointer(int x, int y);
+// Waits until `window`'s thread has handled what came before.
+void Settle(HWND window);
+
+// Captures `window`'s client area from the screen and writes it as a PNG.
+bool SaveScreenshot(HWND window, const std::string& path);
+// The screen's pixels under `window`'s client area, as COLORREF values.
+std::vector<COLORREF> CaptureClient(HWND window, int& width, int& height);
+
+// A list view of another process, read and ticked through a buffer in that
+// process.
+class RemoteListView {
+ public:
+  RemoteListView(HANDLE process, HWND list);
+  ~RemoteListView();
+  RemoteListView(const RemoteListView&) = delete;
+  RemoteListView& operator=(const RemoteListView&) = delete;
+
+  int Count() const;
+  std::string Text(int item, int subItem) const;
+  bool Checked(int item) const;
+  // Through the list view's own state change, as a click on the box does.
+  void SetChecked(int item, bool checked) const;
+  // LVM_GETITEMRECT with LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL or LVIR_SELECTBOUNDS.
+  RECT ItemRect(int item, int code) const;
+  std::vector<Finding> Rows() const;
+  std::vector<Column> Columns() const;
+
+ private:
+  // Copies `size` bytes to the buffer at `offset` and back.
+  void Write(std::size_t offset, const void* data, std::size_t size) const;
+  void Read(std::size_t offset, void* data, std::size_t size) const;
+  char* Remote(std::size_t offset) const { return static_cast<char*>(buffer_) + offset; }
+
+  HANDLE process_;
+  HWND list_;
+  void* buffer_ = nullptr;
+};
+
+}  // namespace veltrane::testing
