@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include <ext/pb_ds/assoc_container.hpp>
@@ -14,8 +15,8 @@ namespace {
 // Registry limits: key names up to 255 characters, value names up to 16383.
 constexpr std::size_t kMaxKeyName = 255;
 constexpr std::size_t kMaxValueName = 16383;
-constexpr long kErrorBadPathname = 161;
 constexpr std::uint32_t kDeleteRight = 0x10000;
+constexpr std::uint32_t kAllRights = 0xFFFFFFFFu;
 
 // Sort key of each byte: its Windows-1252 character, lower-cased, as a
 // Unicode code point. The registry orders names by these.
@@ -40,6 +41,47 @@ const std::array<std::uint16_t, 256> kSortKeys = MakeSortKeys();
 // Names reach advapi32 as C strings: everything after a zero byte is lost.
 std::string CName(const std::string& name) { return std::string(name.c_str()); }
 
+bool IsStringType(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+// The key names of a path, one after the other; doubled and trailing
+// backslashes name no extra level.
+class PathNames {
+ public:
+  explicit PathNames(std::string_view path) : rest_(path) {}
+  bool Next(std::string_view* name) {
+    while (!rest_.empty() && rest_.front() == '\\') rest_.remove_prefix(1);
+    if (rest_.empty()) return false;
+    const std::size_t end = std::min(rest_.find('\\'), rest_.size());
+    *name = rest_.substr(0, end);
+    rest_.remove_prefix(end);
+    return true;
+  }
+
+ private:
+  std::string_view rest_;
+};
+
+// A leading backslash is refused (161), a name over 255 characters too (87).
+long CheckPath(const std::string& path) {
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  PathNames names(path);
+  for (std::string_view name; names.Next(&name);) {
+    if (name.size() > kMaxKeyName) return kErrorInvalidParameter;
+  }
+  return kErrorSuccess;
+}
+
+// Puts a copy of `data` in the caller's buffer, with the zero that the
+// registry adds after string data that lacks one when there is room.
+void Deliver(const std::vector<std::uint8_t>& data, std::uint32_t type, std::uint8_t* buffer,
+             std::uint32_t capacity) {
+  if (data.empty()) return;
+  std::memcpy(buffer, data.data(), data.size());
+  if (IsStringType(type) && data.size() < capacity && data.back() != 0) buffer[data.size()] = 0;
+}
+
 }  // namespace
 
 // Names in registry order, with O(log n) lookup by name and by index: a
@@ -49,175 +91,219 @@ template <class T>
 using NameTree = __gnu_pbds::tree<std::string, T, RegistryNameLess, __gnu_pbds::rb_tree_tag,
                                   __gnu_pbds::tree_order_statistics_node_update>;
 
-struct RegistryValue {
-  std::string name;
+// A name tree made on first use: most keys have no subkeys or no values,
+// and even an empty tree costs a node.
+template <class T>
+class Table {
+ public:
+  std::size_t Size() const { return tree_ ? tree_->size() : 0; }
+  T* Find(const std::string& name) {
+    if (!tree_) return nullptr;
+    const auto it = tree_->find(name);
+    return it == tree_->end() ? nullptr : &it->second;
+  }
+  // The entry at `index` in registry order; the index must exist.
+  std::pair<const std::string&, T&> At(std::size_t index) {
+    const auto it = tree_->find_by_order(index);
+    return {it->first, it->second};
+  }
+  // The entry's name stays put for as long as the entry lives.
+  std::pair<const std::string*, T*> Insert(const std::string& name, T value) {
+    if (!tree_) tree_ = std::make_unique<NameTree<T>>();
+    const auto it = tree_->insert({name, std::move(value)}).first;
+    return {&it->first, &it->second};
+  }
+  void Erase(const std::string& name) {
+    tree_->erase(name);
+    if (tree_->empty()) tree_.reset();
+  }
+  template <class Visit>
+  void ForEach(Visit visit) {
+    if (tree_) {
+      for (auto it = tree_->begin(); it != tree_->end(); ++it) visit(it->first, it->second);
+    }
+  }
+  void Clear() { tree_.reset(); }
+
+ private:
+  std::unique_ptr<NameTree<T>> tree_;
+};
+
+struct StoredValue {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
 };
 
 struct MemoryRegistry::Node {
-  std::string name;
+  const std::string* name = nullptr;  // its entry's name in the parent's table
   Node* parent = nullptr;
   bool deleted = false;
-  std::uint32_t granted = 0xFFFFFFFFu;
-  NameTree<std::shared_ptr<Node>> subkeys;
-  NameTree<RegistryValue> values;
+  std::uint32_t granted = kAllRights;
   std::uint64_t lastWriteTime = 0;
+  Table<std::shared_ptr<Node>> subkeys;
+  Table<StoredValue> values;
 };
 
 bool RegistryNameLess::operator()(const std::string& a, const std::string& b) const {
+  const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+  const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const auto ka = kSortKeys[static_cast<unsigned char>(a[i])];
-    const auto kb = kSortKeys[static_cast<unsigned char>(b[i])];
+    if (pa[i] == pb[i]) continue;
+    const auto ka = kSortKeys[pa[i]];
+    const auto kb = kSortKeys[pb[i]];
     if (ka != kb) return ka < kb;
   }
   return a.size() < b.size();
 }
 
 MemoryRegistry::MemoryRegistry() = default;
-MemoryRegistry::~MemoryRegistry() = default;
 
-long MemoryRegistry::Resolve(RegKey key, std::shared_ptr<Node>* node, std::uint32_t* access) {
-  ++calls_;
+MemoryRegistry::~MemoryRegistry() {
+  // Take the trees apart one key at a time: left to the destructors, a deep
+  // tree would recurse once per level.
+  handles_.clear();
+  std::vector<std::shared_ptr<Node>> pending;
+  for (auto& [key, root] : roots_) pending.push_back(std::move(root));
+  while (!pending.empty()) {
+    std::shared_ptr<Node> node = std::move(pending.back());
+    pending.pop_back();
+    node->subkeys.ForEach([&](const std::string&, std::shared_ptr<Node>& child) {
+      pending.push_back(std::move(child));
+    });
+    node->subkeys.Clear();
+  }
+}
+
+long MemoryRegistry::Resolve(RegKey key, const Slot** node, std::uint32_t* access) {
   if (IsRootKey(key)) {
-    auto& root = roots_[key];
+    Slot& root = roots_[key];
     if (!root) root = std::make_shared<Node>();
-    *node = root;
-    if (access) *access = 0xFFFFFFFFu;
+    *node = &root;
+    if (access) *access = kAllRights;
     return kErrorSuccess;
   }
   const auto it = handles_.find(key);
   if (it == handles_.end()) return kErrorInvalidHandle;
   if (it->second.node->deleted) return kErrorKeyDeleted;
-  *node = it->second.node;
+  *node = &it->second.node;
   if (access) *access = it->second.access;
   return kErrorSuccess;
 }
 
-RegKey MemoryRegistry::NewHandle(std::shared_ptr<Node> node, std::uint32_t access) {
+RegKey MemoryRegistry::NewHandle(const Slot& node, std::uint32_t access) {
   const RegKey handle = nextHandle_;
   nextHandle_ += 4;
-  handles_.emplace(handle, Handle{std::move(node), access});
+  handles_.emplace(handle, Handle{node, access});
   return handle;
 }
 
 void MemoryRegistry::Touch(Node& node) { node.lastWriteTime = ++clock_; }
 
-long MemoryRegistry::Walk(const std::shared_ptr<Node>& start, const std::string& path, bool create,
-                          std::shared_ptr<Node>* found, bool* created) {
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
-  std::shared_ptr<Node> node = start;
-  std::size_t pos = 0;
-  while (pos <= path.size()) {
-    std::size_t end = path.find('\\', pos);
-    if (end == std::string::npos) end = path.size();
-    // Doubled and trailing backslashes name no extra level.
-    if (end > pos) {
-      const std::string name = path.substr(pos, end - pos);
-      auto it = node->subkeys.find(name);
-      if (it == node->subkeys.end()) {
-        if (!create) return kErrorFileNotFound;
-        if (name.size() > kMaxKeyName) return kErrorInvalidParameter;
-        auto child = std::make_shared<Node>();
-        child->name = name;
-        child->parent = node.get();
-        Touch(*child);
-        Touch(*node);
-        it = node->subkeys.insert({name, std::move(child)}).first;
-        if (created) *created = true;
-      }
-      node = it->second;
+long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool create,
+                          const Slot** found, bool* created) {
+  if (long r = CheckPath(path)) return r;
+  PathNames names(path);
+  const Slot* node = start;
+  std::string_view name;
+  bool missing = false;
+  while (names.Next(&name)) {
+    const Slot* child = (*node)->subkeys.Find(std::string(name));
+    if (!child) {
+      missing = true;
+      break;
     }
-    pos = end + 1;
+    node = child;
   }
-  *found = std::move(node);
+  if (missing) {
+    if (!create) return kErrorFileNotFound;
+    // The deepest existing key must allow new subkeys; nothing is made
+    // otherwise.
+    if (!((*node)->granted & kKeyCreateSubKey)) return kErrorAccessDenied;
+    do {
+      Node& parent = **node;
+      auto child = std::make_shared<Node>();
+      child->parent = &parent;
+      Touch(*child);
+      Touch(parent);
+      const auto [childName, slot] = parent.subkeys.Insert(std::string(name), std::move(child));
+      (*slot)->name = childName;
+      node = slot;
+      if (created) *created = true;
+    } while (names.Next(&name));
+  }
+  *found = node;
   return kErrorSuccess;
 }
 
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
-  std::shared_ptr<Node> start;
+  ++calls_;
+  const std::string path = CName(subkey);
+  if (path.empty()) {
+    *result = parent;
+    return kErrorSuccess;
+  }
+  const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
-  std::shared_ptr<Node> node;
-  if (long r = Walk(start, CName(subkey), false, &node, nullptr)) return r;
+  const Slot* node = nullptr;
+  if (long r = Walk(start, path, false, &node, nullptr)) return r;
   // The default rights: whatever the key grants.
-  *result = NewHandle(node, node->granted);
+  *result = NewHandle(*node, (*node)->granted);
   return kErrorSuccess;
 }
 
 long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                RegKey* result) {
-  std::shared_ptr<Node> start;
+  ++calls_;
+  const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
-  std::shared_ptr<Node> node;
+  const Slot* node = nullptr;
   if (long r = Walk(start, CName(subkey), false, &node, nullptr)) return r;
-  if (access & ~node->granted) return kErrorAccessDenied;
-  *result = NewHandle(node, access);
+  if (access & ~(*node)->granted) return kErrorAccessDenied;
+  *result = NewHandle(*node, access);
   return kErrorSuccess;
 }
 
 long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                  RegKey* result, std::uint32_t* disposition) {
-  std::shared_ptr<Node> start;
+  ++calls_;
+  const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
   const std::string path = CName(subkey);
-  // Refuse before creating anything: a create that cannot open the key it
-  // made must not leave keys behind. Walk without creating first.
-  std::shared_ptr<Node> node;
+  // An existing key that refuses the rights asked for is refused before
+  // anything is made, so a failed create leaves no keys behind.
+  const Slot* node = nullptr;
   long r = Walk(start, path, false, &node, nullptr);
-  if (r == kErrorSuccess) {
-    if (access & ~node->granted) return kErrorAccessDenied;
-    *result = NewHandle(node, access);
-    if (disposition) *disposition = 2;
-    return kErrorSuccess;
-  }
-  if (r != kErrorFileNotFound) return r;
-  // The deepest existing key must allow creating subkeys.
-  {
-    std::shared_ptr<Node> deepest = start;
-    std::size_t pos = 0;
-    while (pos < path.size()) {
-      std::size_t end = path.find('\\', pos);
-      if (end == std::string::npos) end = path.size();
-      if (end > pos) {
-        auto it = deepest->subkeys.find(path.substr(pos, end - pos));
-        if (it == deepest->subkeys.end()) break;
-        deepest = it->second;
-      }
-      pos = end + 1;
-    }
-    if (!(deepest->granted & kKeyCreateSubKey)) return kErrorAccessDenied;
-    for (std::size_t p = 0; p <= path.size();) {
-      std::size_t end = path.find('\\', p);
-      if (end == std::string::npos) end = path.size();
-      if (end - p > kMaxKeyName) return kErrorInvalidParameter;
-      p = end + 1;
-    }
-  }
+  if (r == kErrorSuccess && (access & ~(*node)->granted)) return kErrorAccessDenied;
   bool created = false;
-  if ((r = Walk(start, path, true, &node, &created))) return r;
-  *result = NewHandle(node, access);
+  if (r == kErrorFileNotFound) r = Walk(start, path, true, &node, &created);
+  if (r != kErrorSuccess) return r;
+  *result = NewHandle(*node, access);
   if (disposition) *disposition = created ? 1 : 2;
   return kErrorSuccess;
 }
 
 long MemoryRegistry::QueryInfoKey(RegKey key, KeyInfo* info) {
-  std::shared_ptr<Node> node;
+  ++calls_;
+  const Slot* slot = nullptr;
   std::uint32_t access = 0;
-  if (long r = Resolve(key, &node, &access)) return r;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  Node* node = slot->get();
   if (!(access & kKeyQueryValue)) return kErrorAccessDenied;
   KeyInfo facts;
-  facts.subkeyCount = static_cast<std::uint32_t>(node->subkeys.size());
-  facts.valueCount = static_cast<std::uint32_t>(node->values.size());
-  for (const auto& [name, child] : node->subkeys) {
+  facts.subkeyCount = static_cast<std::uint32_t>(node->subkeys.Size());
+  facts.valueCount = static_cast<std::uint32_t>(node->values.Size());
+  node->subkeys.ForEach([&](const std::string& name, const std::shared_ptr<Node>&) {
     facts.longestSubkeyName =
-        std::max(facts.longestSubkeyName, static_cast<std::uint32_t>(child->name.size()));
-  }
-  for (const auto& [name, value] : node->values) {
+        std::max(facts.longestSubkeyName, static_cast<std::uint32_t>(name.size()));
+  });
+  node->values.ForEach([&](const std::string& name, const StoredValue& value) {
     facts.longestValueName =
-        std::max(facts.longestValueName, static_cast<std::uint32_t>(value.name.size()));
-    facts.longestData = std::max(facts.longestData, static_cast<std::uint32_t>(value.data.size()));
-  }
+        std::max(facts.longestValueName, static_cast<std::uint32_t>(name.size()));
+    // The registry keeps strings in UTF-16: two bytes for each one given.
+    const std::size_t stored = value.data.size() * (IsStringType(value.type) ? 2 : 1);
+    facts.longestData = std::max(facts.longestData, static_cast<std::uint32_t>(stored));
+  });
   facts.lastWriteTime = node->lastWriteTime;
   *info = facts;
   return kErrorSuccess;
@@ -225,14 +311,15 @@ long MemoryRegistry::QueryInfoKey(RegKey key, KeyInfo* info) {
 
 long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
                              std::uint32_t* nameLength) {
-  std::shared_ptr<Node> node;
+  ++calls_;
+  const Slot* slot = nullptr;
   std::uint32_t access = 0;
-  if (long r = Resolve(key, &node, &access)) return r;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  Node* node = slot->get();
   if (!(access & kKeyEnumerateSubKeys)) return kErrorAccessDenied;
-  if (index >= node->subkeys.size()) return kErrorNoMoreItems;
-  const auto it = node->subkeys.find_by_order(index);
-  const std::string& found = it->second->name;
+  if (index >= node->subkeys.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength) return kErrorInvalidParameter;
+  const std::string& found = node->subkeys.At(index).first;
   if (found.size() >= *nameLength) return kErrorMoreData;
   std::memcpy(name, found.c_str(), found.size() + 1);
   *nameLength = static_cast<std::uint32_t>(found.size());
@@ -242,89 +329,109 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
 long MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
                                std::uint32_t* nameLength, std::uint32_t* type, std::uint8_t* data,
                                std::uint32_t* dataSize) {
-  std::shared_ptr<Node> node;
+  ++calls_;
+  const Slot* slot = nullptr;
   std::uint32_t access = 0;
-  if (long r = Resolve(key, &node, &access)) return r;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  Node* node = slot->get();
   if (!(access & kKeyQueryValue)) return kErrorAccessDenied;
-  if (index >= node->values.size()) return kErrorNoMoreItems;
-  const auto it = node->values.find_by_order(index);
-  const RegistryValue& value = it->second;
-  if (!name || !nameLength) return kErrorInvalidParameter;
-  if (data && !dataSize) return kErrorInvalidParameter;
-  if (value.name.size() >= *nameLength) return kErrorMoreData;
-  if (data && *dataSize < value.data.size()) {
-    *dataSize = static_cast<std::uint32_t>(value.data.size());
+  if (index >= node->values.Size()) return kErrorNoMoreItems;
+  if (!name || !nameLength || (data && !dataSize)) return kErrorInvalidParameter;
+  const auto [valueName, value] = node->values.At(index);
+  const auto size = static_cast<std::uint32_t>(value.data.size());
+  if (type) *type = value.type;
+  if (data && *dataSize < size) {
+    *dataSize = size;
     return kErrorMoreData;
   }
-  std::memcpy(name, value.name.c_str(), value.name.size() + 1);
-  *nameLength = static_cast<std::uint32_t>(value.name.size());
-  if (type) *type = value.type;
-  if (data && !value.data.empty()) std::memcpy(data, value.data.data(), value.data.size());
-  if (dataSize) *dataSize = static_cast<std::uint32_t>(value.data.size());
+  if (data) Deliver(value.data, value.type, data, *dataSize);
+  if (dataSize) *dataSize = size;
+  if (valueName.size() >= *nameLength) {
+    // As the registry does: as much of the name as fits, cut short.
+    if (*nameLength > 0) {
+      std::memcpy(name, valueName.data(), *nameLength - 1);
+      name[*nameLength - 1] = '\0';
+    }
+    return kErrorMoreData;
+  }
+  std::memcpy(name, valueName.c_str(), valueName.size() + 1);
+  *nameLength = static_cast<std::uint32_t>(valueName.size());
   return kErrorSuccess;
 }
 
 long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* dataSize) {
-  std::shared_ptr<Node> node;
+  ++calls_;
+  const Slot* slot = nullptr;
   std::uint32_t access = 0;
-  if (long r = Resolve(key, &node, &access)) return r;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  Node* node = slot->get();
   if (!(access & kKeyQueryValue)) return kErrorAccessDenied;
   if (data && !dataSize) return kErrorInvalidParameter;
-  const auto it = node->values.find(CName(name));
-  if (it == node->values.end()) return kErrorFileNotFound;
-  const RegistryValue& value = it->second;
+  const StoredValue* found = node->values.Find(CName(name));
+  if (!found) return kErrorFileNotFound;
+  const StoredValue& value = *found;
+  const auto size = static_cast<std::uint32_t>(value.data.size());
   if (type) *type = value.type;
-  if (data && *dataSize < value.data.size()) {
-    *dataSize = static_cast<std::uint32_t>(value.data.size());
+  if (data && *dataSize < size) {
+    *dataSize = size;
     return kErrorMoreData;
   }
-  if (data && !value.data.empty()) std::memcpy(data, value.data.data(), value.data.size());
-  if (dataSize) *dataSize = static_cast<std::uint32_t>(value.data.size());
+  if (data) Deliver(value.data, value.type, data, *dataSize);
+  if (dataSize) *dataSize = size;
   return kErrorSuccess;
 }
 
 long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
-  std::shared_ptr<Node> node;
+  ++calls_;
+  const Slot* slot = nullptr;
   std::uint32_t access = 0;
-  if (long r = Resolve(key, &node, &access)) return r;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  Node* node = slot->get();
   if (!(access & kKeySetValue)) return kErrorAccessDenied;
   const std::string valueName = CName(name);
   if (valueName.size() > kMaxValueName) return kErrorInvalidParameter;
-  if (size > 0 && !data) return kErrorInvalidParameter;
-  RegistryValue& value = node->values[valueName];
-  value.name = valueName;
-  value.type = type;
-  value.data.assign(data, data + size);
+  if (size > 0 && !data) return kErrorNoAccess;
+  // A value written again under another spelling keeps its first one.
+  StoredValue* value = node->values.Find(valueName);
+  if (!value) value = node->values.Insert(valueName, {}).second;
+  value->type = type;
+  value->data.assign(data, data + size);
   Touch(*node);
   return kErrorSuccess;
 }
 
 long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
-  std::shared_ptr<Node> node;
+  ++calls_;
+  const Slot* slot = nullptr;
   std::uint32_t access = 0;
-  if (long r = Resolve(key, &node, &access)) return r;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  Node* node = slot->get();
   if (!(access & kKeySetValue)) return kErrorAccessDenied;
-  const auto it = node->values.find(CName(name));
-  if (it == node->values.end()) return kErrorFileNotFound;
-  node->values.erase(it);
+  const std::string valueName = CName(name);
+  if (!node->values.Find(valueName)) return kErrorFileNotFound;
+  node->values.Erase(valueName);
   Touch(*node);
   return kErrorSuccess;
 }
 
 long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
-  std::shared_ptr<Node> start;
+  ++calls_;
+  const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
-  std::shared_ptr<Node> node;
-  if (long r = Walk(start, CName(subkey), false, &node, nullptr)) return r;
-  if (!node->parent) return kErrorAccessDenied;  // a root cannot go
-  if (!(node->granted & kDeleteRight)) return kErrorAccessDenied;
-  if (!node->subkeys.empty()) return kErrorAccessDenied;
-  Node& owner = *node->parent;
-  node->deleted = true;
-  node->parent = nullptr;
-  owner.subkeys.erase(node->name);
+  const Slot* slot = nullptr;
+  if (long r = Walk(start, CName(subkey), false, &slot, nullptr)) return r;
+  Node& node = **slot;
+  if (!node.parent) return kErrorAccessDenied;  // a root cannot go
+  if (!(node.granted & kDeleteRight)) return kErrorAccessDenied;
+  if (node.subkeys.Size() > 0) return kErrorAccessDenied;
+  Node& owner = *node.parent;
+  const std::string name = *node.name;  // the entry goes, and its name with it
+  node.deleted = true;
+  node.parent = nullptr;
+  node.name = nullptr;
+  owner.subkeys.Erase(name);  // frees the key unless a handle still holds it
   Touch(owner);
   return kErrorSuccess;
 }
@@ -336,10 +443,12 @@ long MemoryRegistry::CloseKey(RegKey key) {
 }
 
 void MemoryRegistry::RestrictAccess(RegKey root, const std::string& path, std::uint32_t granted) {
-  std::shared_ptr<Node> start;
-  Resolve(root, &start, nullptr);
-  std::shared_ptr<Node> node;
-  if (Walk(start, path, true, &node, nullptr) == kErrorSuccess) node->granted = granted;
+  const Slot* start = nullptr;
+  const Slot* node = nullptr;
+  if (Resolve(root, &start, nullptr) == kErrorSuccess &&
+      Walk(start, path, true, &node, nullptr) == kErrorSuccess) {
+    (*node)->granted = granted;
+  }
 }
 
 }  // namespace veltrane

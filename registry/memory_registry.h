@@ -1,8 +1,17 @@
-// A registry held in memory that answers every operation as advapi32 does:
-// case-insensitive names kept in the order the registry enumerates them,
-// handles that go stale when their key is deleted, per-key access rules,
-// the buffer and more-data rules. It serves the native tests and the
-// benchmarks, and holds a million keys with O(log n) lookups.
+// A registry held in memory that answers every operation as advapi32 does
+// (the rules in registry_api.h): case-insensitive names kept in the order
+// the registry enumerates them, handles that go stale when their key is
+// deleted, per-key access rules, the buffer and more-data rules. It serves
+// the native tests and the benchmarks, and holds a million keys with
+// O(log n) lookups by name and by index.
+//
+// Where it answers as Windows does rather than as Wine does:
+// - A key name of 256 characters is refused (87); Wine takes it.
+// - QueryInfoKey needs the query right (5 without); Wine answers anyway.
+// - A path over 260 characters works; Wine's 8-bit calls refuse it with 234
+//   (Win32Registry walks such paths in pieces, so callers never see that).
+// - CreateKeyEx of the empty path reports 2 (opened); Wine says 1.
+// - Access rules per key (RestrictAccess) hold; Wine grants every open.
 #pragma once
 
 #include <cstdint>
@@ -55,18 +64,19 @@ class MemoryRegistry final : public RegistryApi {
 
  private:
   struct Node;  // defined beside the implementation
+  using Slot = std::shared_ptr<Node>;
   struct Handle {
-    std::shared_ptr<Node> node;
+    Slot node;  // keeps a deleted key alive for the handles still open on it
     std::uint32_t access;
   };
 
-  long Resolve(RegKey key, std::shared_ptr<Node>* node, std::uint32_t* access);
-  long Walk(const std::shared_ptr<Node>& start, const std::string& path, bool create,
-            std::shared_ptr<Node>* found, bool* created);
-  RegKey NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
+  long Resolve(RegKey key, const Slot** node, std::uint32_t* access);
+  long Walk(const Slot* start, const std::string& path, bool create, const Slot** found,
+            bool* created);
+  RegKey NewHandle(const Slot& node, std::uint32_t access);
   void Touch(Node& node);
 
-  std::map<RegKey, std::shared_ptr<Node>> roots_;
+  std::map<RegKey, Slot> roots_;
   std::unordered_map<RegKey, Handle> handles_;
   RegKey nextHandle_ = 0x1000;
   std::uint64_t clock_ = 0;

@@ -35,10 +35,12 @@ enum : long {
   kErrorAccessDenied = 5,
   kErrorInvalidHandle = 6,
   kErrorInvalidParameter = 87,
+  kErrorBadPathname = 161,
   kErrorMoreData = 234,
   kErrorNoMoreItems = 259,
   kErrorKeyDeleted = 1018,
   kErrorCantWrite = 1013,
+  kErrorNoAccess = 998,
 };
 
 // Registry value types.
@@ -78,41 +80,67 @@ struct KeyInfo {
   std::uint64_t lastWriteTime = 0;
 };
 
+// Rules both backends keep (measured on the real registry):
+// - Names compare without regard to case and enumerate in RegistryNameLess
+//   order (memory_registry.h); a key or value keeps the spelling it was
+//   first given.
+// - A key name holds at most 255 characters (87 beyond; Wine also takes
+//   256, Windows does not), a value name at most 16383 (87 beyond).
+// - Paths may hold doubled and trailing backslashes; a leading one gives 161.
+// - A handle whose key was deleted answers 1018 to everything but CloseKey;
+//   a closed handle answers 6.
+// - A handle carries the rights it was opened with: a write through a
+//   read-only handle gives 5, and so on.
+// - String data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) is stored as given,
+//   byte for byte, terminator or not.
 class RegistryApi {
  public:
   virtual ~RegistryApi() = default;
 
-  // RegOpenKeyA: opens with the platform's default rights. An empty or
-  // null subkey gives a new handle to `parent` itself.
+  // RegOpenKeyA: opens with the platform's default rights. An empty
+  // subkey gives back `parent` itself, unchecked: no new handle is made,
+  // so the caller must not close it as its own.
   virtual long OpenKey(RegKey parent, const std::string& subkey, RegKey* result) = 0;
-  // RegOpenKeyExA.
+  // RegOpenKeyExA. An empty subkey gives a new handle to `parent`'s key.
   virtual long OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                          RegKey* result) = 0;
   // RegCreateKeyExA, non-volatile, no class, no security attributes.
   // `disposition` may be null; 1 = created, 2 = opened existing.
   virtual long CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                            RegKey* result, std::uint32_t* disposition) = 0;
-  // RegQueryInfoKeyA without class or security descriptor.
+  // RegQueryInfoKeyA without class or security descriptor. Needs the query
+  // right (Wine does not ask for it; Windows does). `longestData` counts
+  // string data at two bytes a character, as the registry stores it.
   virtual long QueryInfoKey(RegKey key, KeyInfo* info) = 0;
   // RegEnumKeyExA: `*nameLength` is the buffer size in characters on entry
   // (room for the terminating zero included) and the name's length on
-  // success. Too small a buffer gives 234; past the end gives 259.
+  // success. Too small a buffer gives 234 and touches neither the buffer
+  // nor `*nameLength`; past the end gives 259.
   virtual long EnumKey(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLength) = 0;
   // RegEnumValueA. `type`, `data` and `dataSize` may be null, as there.
+  // Data too small: 234, `*type` and `*dataSize` (the size needed) set,
+  // name and data untouched. Name too small (data fits): 234, type, data
+  // and size delivered, and the name cut to `*nameLength` - 1 characters
+  // plus a zero; `*nameLength` unchanged.
   virtual long EnumValue(RegKey key, std::uint32_t index, char* name, std::uint32_t* nameLength,
                          std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) = 0;
   // RegQueryValueExA. `type`, `data` and `dataSize` may be null, as there;
-  // a buffer too small gives 234 with `*dataSize` set to the size needed.
+  // a buffer too small gives 234 with `*dataSize` set to the size needed
+  // and the buffer untouched. String data without a terminating zero gets
+  // one after it when the buffer has room (not counted in `*dataSize`).
   virtual long QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
-  // RegSetValueExA.
+  // RegSetValueExA, storing exactly `size` bytes. Null data with a size
+  // gives 998.
   virtual long SetValue(RegKey key, const std::string& name, std::uint32_t type,
                         const std::uint8_t* data, std::uint32_t size) = 0;
   // RegDeleteValueA.
   virtual long DeleteValue(RegKey key, const std::string& name) = 0;
-  // RegDeleteKeyA: a key that still has subkeys is refused with 5.
+  // RegDeleteKeyA: a key that still has subkeys is refused with 5. An empty
+  // subkey deletes `parent`'s own key, as on Windows.
   virtual long DeleteKey(RegKey parent, const std::string& subkey) = 0;
-  // RegCloseKey. Closing a root key succeeds and does nothing.
+  // RegCloseKey. Closing a root key succeeds and does nothing; closing a
+  // handle twice gives 6.
   virtual long CloseKey(RegKey key) = 0;
 };
 

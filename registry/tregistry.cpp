@@ -1,6 +1,7 @@
 #include "registry/tregistry.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace veltrane {
@@ -27,6 +28,22 @@ std::string Quoted(const char* format, const std::string& name) {
 // Registry names are at most 255 characters for keys and 16383 for values;
 // a listing grows its buffer up to this when a name does not fit.
 constexpr std::uint32_t kLongestName = 16384;
+
+// Enumerates the subkey or value name at `index` into `buffer`. A name
+// longer than the key query said (a double-byte code page, or a name added
+// since) grows the buffer rather than being lost. On success `*length` is
+// the name's length.
+long EnumName(RegistryApi& api, RegKey key, std::uint32_t index, bool subkey, std::string& buffer,
+              std::uint32_t* length) {
+  for (;;) {
+    *length = static_cast<std::uint32_t>(buffer.size());
+    const long result =
+        subkey ? api.EnumKey(key, index, buffer.data(), length)
+               : api.EnumValue(key, index, buffer.data(), length, nullptr, nullptr, nullptr);
+    if (result != kErrorMoreData || buffer.size() >= kLongestName) return result;
+    buffer.assign(std::min<std::size_t>(buffer.size() * 2, kLongestName), '\0');
+  }
+}
 
 }  // namespace
 
@@ -105,27 +122,14 @@ void TRegistry::List(TextList& list, bool subkeys, bool withBlank) {
   KeyInfo facts;
   if (!QueryKeyFacts(facts)) return;
   const std::uint32_t count = subkeys ? facts.subkeyCount : facts.valueCount;
-  std::uint32_t capacity = (subkeys ? facts.longestSubkeyName : facts.longestValueName) + 1;
-  std::string buffer(capacity, '\0');
+  std::string buffer((subkeys ? facts.longestSubkeyName : facts.longestValueName) + 1, '\0');
   list.reserve(count);
   for (std::uint32_t index = 0; index < count; ++index) {
-    long result;
-    std::uint32_t length;
-    for (;;) {
-      length = capacity;
-      result = subkeys ? api_.EnumKey(openHandle_, index, buffer.data(), &length)
-                       : api_.EnumValue(openHandle_, index, buffer.data(), &length, nullptr,
-                                        nullptr, nullptr);
-      // A name longer than the key query said (a double-byte code page, or
-      // a name added since): grow the buffer rather than lose the name.
-      if (result != kErrorMoreData || capacity >= kLongestName) break;
-      capacity = std::min(capacity * 2, kLongestName);
-      buffer.assign(capacity, '\0');
-    }
+    std::uint32_t length = 0;
     // An index that no longer enumerates (the key changed since the query)
     // adds nothing.
-    if (result != kErrorSuccess) continue;
-    const std::size_t nameLength = std::find(buffer.begin(), buffer.end(), '\0') - buffer.begin();
+    if (EnumName(api_, openHandle_, index, subkeys, buffer, &length) != kErrorSuccess) continue;
+    const std::size_t nameLength = std::min<std::size_t>(std::strlen(buffer.c_str()), length);
     std::string line;
     line.reserve(nameLength + 1);
     if (withBlank) line.push_back(' ');
@@ -213,18 +217,19 @@ void TRegistry::PutValue(const std::string& name, const void* data, std::uint32_
   }
 }
 
+void TRegistry::PutText(const std::string& name, const std::string& text, TRegDataType kind) {
+  // The whole text and its terminating zero; a zero inside the text is
+  // stored as it is.
+  if (text.size() >= std::numeric_limits<std::uint32_t>::max()) RaiseFailedToSet(name);
+  PutValue(name, text.c_str(), static_cast<std::uint32_t>(text.size() + 1), kind);
+}
+
 void TRegistry::WriteText(const std::string& name, const std::string& text) {
-  // The stored data runs to the text's first zero byte, as the text would
-  // reach the registry through a C string, plus the terminating zero.
-  const std::size_t length = std::min(text.find('\0'), text.size());
-  if (length >= std::numeric_limits<std::uint32_t>::max()) RaiseFailedToSet(name);
-  PutValue(name, text.c_str(), static_cast<std::uint32_t>(length + 1), vkString);
+  PutText(name, text, vkString);
 }
 
 void TRegistry::WriteExpandText(const std::string& name, const std::string& text) {
-  const std::size_t length = std::min(text.find('\0'), text.size());
-  if (length >= std::numeric_limits<std::uint32_t>::max()) RaiseFailedToSet(name);
-  PutValue(name, text.c_str(), static_cast<std::uint32_t>(length + 1), vkExpandString);
+  PutText(name, text, vkExpandString);
 }
 
 void TRegistry::WriteNumber(const std::string& name, std::int32_t value) {
@@ -249,30 +254,28 @@ bool TRegistry::RemoveKey(const std::string& path) {
   // An empty path would name the start key itself, a root or the open key:
   // never what a caller deleting "a key" by name means, and too much to lose.
   if (target.path.empty()) return false;
-  const RegKey remembered = openHandle_;
+  return RemoveKeyFrom(target.start, target.path);
+}
+
+bool TRegistry::RemoveKeyFrom(RegKey start, const std::string& path) {
   RegKey doomed = 0;
-  if (api_.OpenKeyEx(target.start, target.path, accessMask_, &doomed) == kErrorSuccess) {
-    struct Restore {
-      TRegistry& self;
-      RegKey remembered, doomed;
-      ~Restore() {
-        self.openHandle_ = remembered;
-        self.api_.CloseKey(doomed);
-      }
-    } restore{*this, remembered, doomed};
-    openHandle_ = doomed;
+  if (api_.OpenKeyEx(start, path, accessMask_, &doomed) == kErrorSuccess) {
+    // Subkeys go first, depth first and the last-enumerated first, each by
+    // its name relative to the key being deleted. One that fails to
+    // enumerate is passed over, and then the key itself cannot go.
     KeyInfo facts;
-    if (QueryKeyFacts(facts)) {
+    if (api_.QueryInfoKey(doomed, &facts) == kErrorSuccess) {
       std::string buffer(facts.longestSubkeyName + 1, '\0');
       for (std::uint32_t index = facts.subkeyCount; index-- > 0;) {
-        std::uint32_t length = static_cast<std::uint32_t>(buffer.size());
-        if (api_.EnumKey(doomed, index, buffer.data(), &length) == kErrorSuccess) {
-          RemoveKey(std::string(buffer.data(), length));
+        std::uint32_t length = 0;
+        if (EnumName(api_, doomed, index, true, buffer, &length) == kErrorSuccess) {
+          RemoveKeyFrom(doomed, std::string(buffer.data(), length));
         }
       }
     }
+    api_.CloseKey(doomed);
   }
-  return api_.DeleteKey(target.start, target.path) == kErrorSuccess;
+  return api_.DeleteKey(start, path) == kErrorSuccess;
 }
 
 std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& path,
@@ -282,7 +285,8 @@ std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& pat
   std::uint8_t buffer[256];
   std::uint32_t size = sizeof buffer;
   const long result = api.QueryValue(key, name, nullptr, buffer, &size);
-  api.CloseKey(key);
+  // An empty path gives the root itself back, which is not ours to close.
+  if (key != root) api.CloseKey(key);
   if (result != kErrorSuccess || size == 0) return {};
   return std::string(reinterpret_cast<const char*>(buffer), size - 1);
 }

@@ -57,9 +57,9 @@ class TRegistry {
   // No key open: does nothing.
   void ClosePath();
 
-  // Failure (no key open, query refused): the list comes back empty.
-  // ListSubkeys/ListValues put one blank before each name; the *Names forms
-  // give the bare names.
+  // Failure (no key open, query refused): the list comes back empty; an
+  // index that no longer enumerates adds no line. ListSubkeys/ListValues
+  // put one blank before each name; the *Names forms give the bare names.
   void ListSubkeys(TextList& list);
   void ListValues(TextList& list);
   void ListSubkeyNames(TextList& list);
@@ -80,7 +80,8 @@ class TRegistry {
   // binary nor unknown, the capacity is too small, or the read fails.
   std::int64_t ReadBytes(const std::string& name, void* buffer, std::int64_t capacity);
 
-  // Raise "Failed to set data for '%s'" on any failure.
+  // Raise "Failed to set data for '%s'" on any failure. The texts are
+  // stored whole with their terminating zero.
   void WriteText(const std::string& name, const std::string& text);
   void WriteExpandText(const std::string& name, const std::string& text);
   void WriteNumber(const std::string& name, std::int32_t value);
@@ -89,7 +90,8 @@ class TRegistry {
   // Failure: false.
   bool RemoveValue(const std::string& name);
   // Deletes the key and everything below it. False when the key itself
-  // was not deleted.
+  // was not deleted, and for an empty path (which would name the open key
+  // or the root itself).
   bool RemoveKey(const std::string& path);
 
   RegistryApi& Api() { return api_; }
@@ -107,6 +109,8 @@ class TRegistry {
   void List(TextList& list, bool subkeys, bool withBlank);
   bool QueryValueFacts(const std::string& name, std::uint32_t& type, std::uint32_t& size);
   void PutValue(const std::string& name, const void* data, std::uint32_t size, TRegDataType kind);
+  void PutText(const std::string& name, const std::string& text, TRegDataType kind);
+  bool RemoveKeyFrom(RegKey start, const std::string& path);
 
   RegistryApi& api_;
   RegKey openHandle_ = 0;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string_view>
+#include <vector>
+
 namespace veltrane {
 namespace {
 
@@ -10,11 +13,77 @@ RegKey FromHkey(HKEY key) { return reinterpret_cast<RegKey>(key); }
 
 static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
 
+// Wine's 8-bit calls take a path of at most 260 characters and refuse a
+// longer one with 234, where Windows takes it. Such a path is walked in
+// pieces that fit, so that deep keys are not lost to the export or the
+// cleaner.
+constexpr std::size_t kLongestPath = 260;
+
+bool IsStringType(std::uint32_t type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+bool NeedsPieces(long result, const std::string& path) {
+  return result == ERROR_MORE_DATA && path.size() > kLongestPath;
+}
+
+// A key this backend opened on its own way to another one.
+class PieceKey {
+ public:
+  explicit PieceKey(HKEY key) : key_(key) {}
+  ~PieceKey() {
+    if (owned_) RegCloseKey(key_);
+  }
+  PieceKey(const PieceKey&) = delete;
+  PieceKey& operator=(const PieceKey&) = delete;
+
+  HKEY Get() const { return key_; }
+  void Replace(HKEY key) {
+    if (owned_) RegCloseKey(key_);
+    key_ = key;
+    owned_ = true;
+  }
+
+ private:
+  HKEY key_;
+  bool owned_ = false;
+};
+
+// Opens (or creates) the leading pieces of `path` below `parent` until
+// what is left fits in one call; `*rest` is that remainder.
+LONG WalkLeadingPieces(PieceKey& key, const std::string& path, REGSAM access, bool create,
+                       std::string* rest) {
+  std::string_view left = path;
+  while (left.size() > kLongestPath) {
+    const std::size_t cut = left.rfind('\\', kLongestPath);
+    // No backslash early enough: a single name longer than any key name.
+    if (cut == std::string_view::npos || cut == 0) return ERROR_INVALID_PARAMETER;
+    const std::string piece(left.substr(0, cut));
+    HKEY next = nullptr;
+    const LONG r = create
+                       ? RegCreateKeyExA(key.Get(), piece.c_str(), 0, nullptr,
+                                         REG_OPTION_NON_VOLATILE, access, nullptr, &next, nullptr)
+                       : RegOpenKeyExA(key.Get(), piece.c_str(), 0, access, &next);
+    if (r != ERROR_SUCCESS) return r;
+    key.Replace(next);
+    left.remove_prefix(cut);
+    while (!left.empty() && left.front() == '\\') left.remove_prefix(1);
+  }
+  *rest = std::string(left);
+  return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   HKEY key = nullptr;
-  const LONG r = RegOpenKeyA(ToHkey(parent), subkey.c_str(), &key);
+  LONG r = RegOpenKeyA(ToHkey(parent), subkey.c_str(), &key);
+  if (NeedsPieces(r, subkey)) {
+    PieceKey start(ToHkey(parent));
+    std::string rest;
+    r = WalkLeadingPieces(start, subkey, MAXIMUM_ALLOWED, false, &rest);
+    if (r == ERROR_SUCCESS) r = RegOpenKeyExA(start.Get(), rest.c_str(), 0, MAXIMUM_ALLOWED, &key);
+  }
   if (r == ERROR_SUCCESS) *result = FromHkey(key);
   return r;
 }
@@ -22,7 +91,13 @@ long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* re
 long Win32Registry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                               RegKey* result) {
   HKEY key = nullptr;
-  const LONG r = RegOpenKeyExA(ToHkey(parent), subkey.c_str(), 0, access, &key);
+  LONG r = RegOpenKeyExA(ToHkey(parent), subkey.c_str(), 0, access, &key);
+  if (NeedsPieces(r, subkey)) {
+    PieceKey start(ToHkey(parent));
+    std::string rest;
+    r = WalkLeadingPieces(start, subkey, MAXIMUM_ALLOWED, false, &rest);
+    if (r == ERROR_SUCCESS) r = RegOpenKeyExA(start.Get(), rest.c_str(), 0, access, &key);
+  }
   if (r == ERROR_SUCCESS) *result = FromHkey(key);
   return r;
 }
@@ -31,8 +106,17 @@ long Win32Registry::CreateKeyEx(RegKey parent, const std::string& subkey, std::u
                                 RegKey* result, std::uint32_t* disposition) {
   HKEY key = nullptr;
   DWORD how = 0;
-  const LONG r = RegCreateKeyExA(ToHkey(parent), subkey.c_str(), 0, nullptr,
-                                 REG_OPTION_NON_VOLATILE, access, nullptr, &key, &how);
+  LONG r = RegCreateKeyExA(ToHkey(parent), subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           access, nullptr, &key, &how);
+  if (NeedsPieces(r, subkey)) {
+    PieceKey start(ToHkey(parent));
+    std::string rest;
+    r = WalkLeadingPieces(start, subkey, access, true, &rest);
+    if (r == ERROR_SUCCESS) {
+      r = RegCreateKeyExA(start.Get(), rest.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                          nullptr, &key, &how);
+    }
+  }
   if (r == ERROR_SUCCESS) {
     *result = FromHkey(key);
     if (disposition) *disposition = how;
@@ -78,6 +162,15 @@ long Win32Registry::QueryValue(RegKey key, const std::string& name, std::uint32_
 
 long Win32Registry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                              const std::uint8_t* data, std::uint32_t size) {
+  if (IsStringType(type) && data && size > 0 && data[size - 1] != 0) {
+    // advapi32 reads one byte past string data that lacks its terminating
+    // zero, and stores that byte too when it is a zero. Hand it a copy
+    // whose next byte is not, so exactly `size` bytes are stored and
+    // nothing past the caller's buffer is read.
+    std::vector<std::uint8_t> copy(data, data + size);
+    copy.push_back(1);
+    return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, copy.data(), size);
+  }
   return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data, size);
 }
 
@@ -86,7 +179,21 @@ long Win32Registry::DeleteValue(RegKey key, const std::string& name) {
 }
 
 long Win32Registry::DeleteKey(RegKey parent, const std::string& subkey) {
-  return RegDeleteKeyA(ToHkey(parent), subkey.c_str());
+  LONG r = RegDeleteKeyA(ToHkey(parent), subkey.c_str());
+  if (NeedsPieces(r, subkey)) {
+    // Open the key above the one to delete, then delete it by its name.
+    std::string_view path = subkey;
+    while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    const std::size_t cut = path.rfind('\\');
+    if (cut == std::string_view::npos) return ERROR_INVALID_PARAMETER;
+    RegKey above = 0;
+    r = static_cast<LONG>(
+        OpenKeyEx(parent, std::string(path.substr(0, cut)), MAXIMUM_ALLOWED, &above));
+    if (r != ERROR_SUCCESS) return r;
+    r = RegDeleteKeyA(ToHkey(above), std::string(path.substr(cut + 1)).c_str());
+    RegCloseKey(ToHkey(above));
+  }
+  return r;
 }
 
 long Win32Registry::CloseKey(RegKey key) { return RegCloseKey(ToHkey(key)); }
