@@ -8,8 +8,9 @@
 // view without check boxes, where they are stored but not drawn.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include "controls/handles.h"
 #include "scan/findings.h"

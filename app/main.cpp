@@ -1,6 +1,7 @@
 // veltrane.exe: the start-up sequence and the message loop.
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <memory>
 

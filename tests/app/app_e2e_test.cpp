@@ -3,10 +3,11 @@
 // clicks as real mouse input, the list read row by row out of the
 // program's own memory, the registry and the backup checked afterwards.
 // Screenshots of the three windows go to screenshots/ in the build folder.
-#include <commctrl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <memory>
 
@@ -221,6 +222,16 @@ TEST_F(AppTest, StartsWithTheMainWindowLaidOutAndBothDialogsHidden) {
       static_cast<DWORD>(SendMessageA(Control(ids::kLvax), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
   EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
   EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+  // The manifest brings in the common controls of version 6.
+  bool version6 = false;
+  for (const std::string& module : ModulesOf(app_->Process())) {
+    std::string lower = module;
+    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    if (lower.find("comctl32.dll") == std::string::npos) continue;
+    EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6."), std::string::npos) << module;
+    version6 = true;
+  }
+  EXPECT_TRUE(version6) << "no comctl32 in the program";
 
   // The splash is gone; one About and one Options dialog wait hidden.
   const std::vector<HWND> abouts = TopLevelWindows(app_->Pid(), "About");
@@ -229,6 +240,67 @@ TEST_F(AppTest, StartsWithTheMainWindowLaidOutAndBothDialogsHidden) {
   const std::vector<HWND> options = TopLevelWindows(app_->Pid(), "Options");
   ASSERT_EQ(options.size(), 1u);
   EXPECT_FALSE(IsWindowVisible(options[0]));
+}
+
+TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
+  std::string exe = VELTRANE_EXE;
+  if (!exe.empty() && exe[0] == '/') exe = "Z:" + exe;
+  const HMODULE module = LoadLibraryExA(exe.c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr);
+  struct Glyph {
+    int id, size;
+  };
+  // scan, clean, options (the one of 23 pixels), help, about
+  for (const Glyph glyph :
+       {Glyph{101, 20}, Glyph{102, 20}, Glyph{103, 23}, Glyph{104, 20}, Glyph{105, 20}}) {
+    SCOPED_TRACE("glyph " + std::to_string(glyph.id));
+    const auto bitmap = static_cast<HBITMAP>(
+        LoadImageA(module, MAKEINTRESOURCEA(glyph.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_NE(bitmap, nullptr);
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+    EXPECT_EQ(dib.dsBm.bmWidth, glyph.size);
+    EXPECT_EQ(dib.dsBm.bmHeight, glyph.size);
+    EXPECT_EQ(dib.dsBm.bmBitsPixel, 24);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255)) << "the top-left pixel is drawn transparent";
+    // Something is drawn: not every pixel is the transparent white.
+    int drawn = 0;
+    for (int y = 0; y < glyph.size; ++y) {
+      for (int x = 0; x < glyph.size; ++x) drawn += GetPixel(dc, x, y) != RGB(255, 255, 255);
+    }
+    EXPECT_GT(drawn, glyph.size * glyph.size / 4);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr) << "no icon";
+  EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr)
+      << "no manifest";
+  const HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  if (manifest) {
+    const char* text = static_cast<const char*>(LockResource(LoadResource(module, manifest)));
+    const std::string xml(text, SizeofResource(module, manifest));
+    EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
+  }
+  FreeLibrary(module);
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::string info(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u) << "version 1.0";
+  char* product = nullptr;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\040904E4\\ProductName",
+                             reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, "Veltrane");
 }
 
 TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {

@@ -2,10 +2,11 @@
 // file system and a recording desktop: what the commands hand to the shell,
 // the hover looks, the list view as a view of the findings list, the scan
 // thread and its refusals, and where errors end up.
-#include <commctrl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <fstream>
 #include <stdexcept>
@@ -312,6 +313,45 @@ TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
   EXPECT_EQ(memory_.OpenKeyEx(kHkeyCurrentUser, "Software\\Restored", kKeyRead, &key),
             kErrorSuccess);
   memory_.CloseKey(key);
+}
+
+TEST_F(FormsTest, TheOptionsKeyboardMovesWithTabAndClosesWithEscape) {
+  form1_.loptionsClick();
+  SetFocus(form3_.cbrestore.get());
+  ASSERT_EQ(GetFocus(), form3_.cbrestore.get());
+  PostMessageA(form3_.cbrestore.get(), WM_KEYDOWN, VK_TAB, 0);
+  PumpFor(50);
+  EXPECT_EQ(GetFocus(), form3_.applybtn.Handle()) << "Tab did not move on to Apply";
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(50);
+  EXPECT_FALSE(IsWindowVisible(form3_.Handle())) << "Escape left the dialog open";
+  EXPECT_TRUE(desktop_.boxes.empty()) << "Escape applied the restore";
+}
+
+TEST_F(FormsTest, TheListAndPanelsFollowTheWindowWhenItGrows) {
+  const int width = 904, height = 448;
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(form1_.Handle(), GWL_STYLE)),
+                     FALSE, 0);
+  SetWindowPos(form1_.Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const auto placeOf = [&](HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, form1_.Handle(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT list = placeOf(form1_.lvax.Handle());
+  EXPECT_EQ(list.left, 48);
+  EXPECT_EQ(list.top, 46);
+  EXPECT_EQ(list.right, width - 15);
+  EXPECT_EQ(list.bottom, height - 37);
+  const RECT bottom = placeOf(form1_.GradientPanel2.Handle());
+  EXPECT_EQ(bottom.top, height - 26);
+  EXPECT_EQ(bottom.right, width);
+  EXPECT_EQ(placeOf(form1_.GradientPanel1.Handle()).bottom, height - 26);
+  const RECT copy = placeOf(form1_.lv2.Handle());
+  EXPECT_EQ(copy.right - copy.left, 609) << "lv2 is not anchored";
 }
 
 TEST_F(FormsTest, ApplyWithoutABackupSaysSoAndKeepsTheDialogOpen) {

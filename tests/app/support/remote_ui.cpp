@@ -1,6 +1,7 @@
 #include "tests/app/support/remote_ui.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include "tests/controls/png.h"
 
@@ -131,6 +132,18 @@ void ClickAt(HWND window, int x, int y) {
 void Click(HWND window) {
   const SIZE size = ClientSize(window);
   ClickAt(window, size.cx / 2, size.cy / 2);
+}
+
+std::vector<std::string> ModulesOf(HANDLE process) {
+  std::vector<std::string> names;
+  HMODULE modules[1024];
+  DWORD bytes = 0;
+  if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return names;
+  for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 1024; ++i) {
+    char name[MAX_PATH * 2] = {};
+    if (GetModuleFileNameExA(process, modules[i], name, sizeof name)) names.push_back(name);
+  }
+  return names;
 }
 
 void Settle(HWND window) {

@@ -37,6 +37,9 @@ void Click(HWND window);
 void ClickAt(HWND window, int x, int y);
 // Moves the pointer to a screen point (real input).
 void MovePointer(int x, int y);
+// The file names of the modules loaded in `process`.
+std::vector<std::string> ModulesOf(HANDLE process);
+
 // Waits until `window`'s thread has handled what came before.
 void Settle(HWND window);
 
