@@ -285,8 +285,9 @@ std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& pat
   std::uint8_t buffer[256];
   std::uint32_t size = sizeof buffer;
   const long result = api.QueryValue(key, name, nullptr, buffer, &size);
-  // An empty path gives the root itself back, which is not ours to close.
-  if (key != root) api.CloseKey(key);
+  // An empty path gives back the key we were given, which is not ours to
+  // close.
+  if (*path.c_str() != '\0') api.CloseKey(key);
   if (result != kErrorSuccess || size == 0) return {};
   return std::string(reinterpret_cast<const char*>(buffer), size - 1);
 }

@@ -464,6 +464,27 @@ TEST_P(Wrapper, RemovesWholeTreesAndGivesTheOpenKeyBack) {
   EXPECT_FALSE(KeyExists("u"));
 }
 
+TEST_P(Wrapper, AnswersCallsOnAKeyDeletedUnderIt) {
+  MakeKey("gone\\sub");
+  Put("gone", "v", kRegSz, std::string("x\0", 2));
+  TRegistry reg(api());
+  ASSERT_TRUE(reg.OpenPath(Abs("gone"), false));
+  Wipe(api(), key_, "gone");
+  TextList list{"stale line"};
+  reg.ListValues(list);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(reg.ValueKind("v"), vkUnknown);
+  EXPECT_EQ(reg.ValueSize("v"), -1);
+  EXPECT_EQ(reg.ReadText("v"), "");
+  EXPECT_THROW(reg.ReadNumber("v"), ERegistryException);
+  EXPECT_THROW(reg.WriteText("v", "x"), ERegistryException);
+  EXPECT_FALSE(reg.RemoveValue("v"));
+  EXPECT_FALSE(reg.RemoveKey("sub"));
+  EXPECT_FALSE(reg.OpenPath("sub", true));
+  EXPECT_TRUE(reg.OpenPath(Abs(), false));
+  EXPECT_FALSE(KeyExists("gone"));
+}
+
 TEST_P(Wrapper, QueryValueTextReadsAtMost256BytesLessTheLast) {
   const struct {
     std::uint32_t type;

@@ -38,6 +38,12 @@ TEST(MemoryRegistryScale, ListsAHundredThousandSubkeysWithOneCallEach) {
   EXPECT_EQ(list[1], "k1");
   EXPECT_EQ(list[2], "k10");  // registry order, not numeric
   EXPECT_EQ(list.back(), "k99999");
+
+  reg.ClosePath();
+  const std::uint64_t beforeRemoval = api.CallCount();
+  EXPECT_TRUE(reg.RemoveKey("\\Wide"));
+  EXPECT_EQ(api.CallCount() - beforeRemoval, 5u * 100001u - 1u);
+  EXPECT_EQ(api.OpenHandleCount(), 0u);
 }
 
 TEST(MemoryRegistryScale, HoldsAndRemovesAMillionKeys) {
