@@ -227,13 +227,7 @@ void TForm1::lscanClick() {
 void TForm1::GradientButton1Click() { lscanClick(); }
 
 void TForm1::ScanAll() {
-  struct Ended {
-    TForm1& form;
-    ~Ended() {
-      form.gate_.ScanEnded();
-      form.CommandEnded();
-    }
-  } ended{*this};
+  const CommandScope scope(*this, &CommandGate::ScanEnded);
   veltrane::ScanAll(context_,
                     [this] { WriteBackupIfMissing(services_.registry, services_.folder); });
 }
@@ -251,13 +245,7 @@ void TForm1::lcleanClick() {
     MessageBeep(MB_OK);
     return;
   }
-  struct Ended {
-    TForm1& form;
-    ~Ended() {
-      form.gate_.CleanEnded();
-      form.CommandEnded();
-    }
-  } ended{*this};
+  const CommandScope scope(*this, &CommandGate::CleanEnded);
   CleanContext clean{
       lvaxRows_,          lv2Rows_,          *this,
       services_.registry, services_.desktop, reinterpret_cast<WindowHandle>(Handle())};
@@ -297,9 +285,10 @@ void TForm1::loptionsMouseLeave() { loptions.SetTextColor(kBlack); }
 void TForm1::lhelpMouseLeave() { lhelp.SetTextColor(kBlack); }
 void TForm1::laboutMouseLeave() { labout.SetTextColor(kBlack); }
 
-void TForm1::CommandEnded() {
+TForm1::CommandScope::~CommandScope() {
+  (form_.gate_.*end_)();
   // A close asked for while the command ran is carried out now.
-  if (gate_.CloseDue() && Handle()) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+  if (form_.gate_.CloseDue() && form_.Handle()) PostMessageA(form_.Handle(), WM_CLOSE, 0, 0);
 }
 
 // ---- ScanHost ----------------------------------------------------------------

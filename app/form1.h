@@ -115,9 +115,22 @@ class TForm1 final : public Window, public ScanHost {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Ends a scan or a clean in the gate however it ends, and carries out a
+  // close that waited for it.
+  class CommandScope {
+   public:
+    CommandScope(TForm1& form, void (CommandGate::*end)()) : form_(form), end_(end) {}
+    ~CommandScope();
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+   private:
+    TForm1& form_;
+    void (CommandGate::*end_)();
+  };
+
   void CreateControls();
   void Layout(int width, int height);
-  void CommandEnded();
 
   AppServices& services_;
   CommandGate& gate_;

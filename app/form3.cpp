@@ -101,24 +101,27 @@ bool TForm3::RestoreChecked() const {
 void TForm3::cbrestoreClick() { applybtn.SetEnabled(RestoreChecked()); }
 
 void TForm3::applybtnClick() {
-  struct Busy {
-    TForm3& form;
-    HWND owner;
-    explicit Busy(TForm3& f) : form(f), owner(GetWindow(f.Handle(), GW_OWNER)) {
-      form.gate_.RestoreBegan();
-    }
-    ~Busy() {
-      form.gate_.RestoreEnded();
-      // The main window was closed while the restore ran: close it now.
-      if (form.gate_.CloseDue() && owner && IsWindow(owner)) PostMessageA(owner, WM_CLOSE, 0, 0);
-    }
-  } busy(*this);
+  const RestoreScope scope(*this);
   const auto alive = AliveToken();
-  RestoreContext context{
-      services_.registry, services_.desktop,   reinterpret_cast<WindowHandle>(Handle()),
-      services_.folder,   services_.underWine, [](int milliseconds) { PumpFor(milliseconds); }};
+  RestoreContext context{.registry = services_.registry,
+                         .desktop = services_.desktop,
+                         .owner = reinterpret_cast<WindowHandle>(Handle()),
+                         .folder = services_.folder,
+                         .underWine = services_.underWine,
+                         .wait = [](int milliseconds) { PumpFor(milliseconds); }};
   const RestoreResult result = RestoreFromBackup(context);
   if (result == RestoreResult::kRestored && *alive) closebtnClick();
+}
+
+TForm3::RestoreScope::RestoreScope(TForm3& form)
+    : form_(form), owner_(GetWindow(form.Handle(), GW_OWNER)) {
+  form_.gate_.RestoreBegan();
+}
+
+TForm3::RestoreScope::~RestoreScope() {
+  form_.gate_.RestoreEnded();
+  // The main window was closed while the restore ran: it closes now.
+  if (form_.gate_.CloseDue() && owner_ && IsWindow(owner_)) PostMessageA(owner_, WM_CLOSE, 0, 0);
 }
 
 void TForm3::closebtnClick() {

@@ -47,6 +47,20 @@ class TForm3 final : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // Marks a restore as running in the gate, and carries out a close of the
+  // main window that waited for it.
+  class RestoreScope {
+   public:
+    explicit RestoreScope(TForm3& form);
+    ~RestoreScope();
+    RestoreScope(const RestoreScope&) = delete;
+    RestoreScope& operator=(const RestoreScope&) = delete;
+
+   private:
+    TForm3& form_;
+    HWND owner_;
+  };
+
   void CreateControls();
 
   AppServices& services_;
