@@ -10,7 +10,6 @@
 namespace veltrane {
 namespace {
 
-constexpr const char* kDefaultValueMark = "(Default)";
 constexpr const char* kErrorCaption = "Veltrane";
 constexpr int kRowPauseMs = 50;
 
@@ -39,7 +38,7 @@ void CleanRow(RegistryApi& api, const Finding& row) {
   if (!registry.OpenPath(path, false)) return;
   switch (action) {
     case Action::kValueOrDefault:
-      if (row.ValueName == kDefaultValueMark) {
+      if (row.ValueName == kUnnamedValueText && !row.ValueNameIsLiteral) {
         WriteTypedValue(api, kHkeyCurrentUser, path, "", vkString, Variant(""));
       } else {
         registry.RemoveValue(row.ValueName);

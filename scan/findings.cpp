@@ -5,7 +5,7 @@ namespace veltrane {
 bool operator==(const Finding& a, const Finding& b) {
   return a.CleanDetails == b.CleanDetails && a.ValueName == b.ValueName &&
          a.ValueData == b.ValueData && a.RegistryLocation == b.RegistryLocation &&
-         a.Checked == b.Checked;
+         a.Checked == b.Checked && a.ValueNameIsLiteral == b.ValueNameIsLiteral;
 }
 
 const std::vector<Column>& FindingColumns() {

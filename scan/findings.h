@@ -14,6 +14,10 @@ struct Finding {
   std::string ValueData;
   std::string RegistryLocation;
   bool Checked = true;
+  // Not shown. Set when ValueName reads "(Default)" because that is the
+  // value's own name: the row is about that value, not about the key's
+  // unnamed value, which the same text stands for otherwise.
+  bool ValueNameIsLiteral = false;
 };
 
 bool operator==(const Finding& a, const Finding& b);
@@ -24,6 +28,10 @@ inline constexpr const char* kCategoryEmptyExtension = "Extension key contains n
 inline constexpr const char* kCategoryTypedUrl = "Entry typed into Internet Explorer";
 inline constexpr const char* kCategoryRunMru = "Entry types into Run on the Start Menu";
 inline constexpr const char* kCategoryRecentDocs = "Index files in recent documents";
+
+// How a row shows a key's unnamed value; the cleaner empties that value
+// rather than deleting it.
+inline constexpr const char* kUnnamedValueText = "(Default)";
 
 struct Column {
   std::string caption;

@@ -68,8 +68,10 @@ void ExamineValue(ScanContext& context, int depth, const std::string& keyPath,
   if (!candidate || !PathIsMissing(context.Files, *candidate)) return;
   // Uninstall entries name the files of programs being removed.
   if (depth == kDeepest && parentName == "Uninstall") return;
-  AddFinding(context, Finding{kCategoryMissingPath, name.empty() ? "(Default)" : name, *candidate,
-                              kLocationRoot + keyPath});
+  Finding row{kCategoryMissingPath, name.empty() ? kUnnamedValueText : name, *candidate,
+              kLocationRoot + keyPath};
+  row.ValueNameIsLiteral = name == kUnnamedValueText;
+  AddFinding(context, std::move(row));
 }
 
 // Examines the values of one key, then visits its subkeys depth first.

@@ -101,6 +101,24 @@ class CleanerTest : public ::testing::Test {
   test::FakeDesktop desktop_;
 };
 
+// A value whose own name is "(Default)" is deleted; the key's unnamed
+// value, which the same text stands for on other rows, stays as it was.
+TEST_F(CleanerTest, ValueLiterallyNamedDefaultIsDeletedNotTheUnnamedValue) {
+  TreeKey tree;
+  TreeKey& paths = tree.subkeys["Paths"];
+  paths.values[""] = Sz("C:\\still\\here.exe");
+  paths.values["(Default)"] = Sz("C:\\gone.exe");
+  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
+  Finding literal = Row(kCategoryMissingPath, "(Default)", "\\Paths");
+  literal.ValueNameIsLiteral = true;
+  lvax_.Assign({literal});
+
+  EXPECT_TRUE(Clean(*api_));
+
+  paths.values.erase("(Default)");
+  EXPECT_EQ(test::Difference(tree, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+}
+
 TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
   TreeKey expected = Seeded();
   const std::vector<Finding> rows = {

@@ -99,6 +99,19 @@ TEST_F(InvalidFilepath, LeavesOutEntriesBelowAnUninstallKeyAtDepthFive) {
                                      "HKCU\\SOFTWARE\\A\\B\\E\\uninstall\\App"));
 }
 
+// Both rows read "(Default)"; only the second is about a value so named,
+// and says so, so that cleaning it cannot empty the key's unnamed value.
+TEST_F(InvalidFilepath, MarksAValueWhoseOwnNameIsDefault) {
+  seed.Text("SOFTWARE\\K", "", "C:\\Gone\\a.exe");
+  seed.Text("SOFTWARE\\K", "(Default)", "C:\\Gone\\b.exe");
+  const std::vector<Finding> rows = Run();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].ValueName, "(Default)");
+  EXPECT_FALSE(rows[0].ValueNameIsLiteral);
+  EXPECT_EQ(rows[1].ValueName, "(Default)");
+  EXPECT_TRUE(rows[1].ValueNameIsLiteral);
+}
+
 TEST_F(InvalidFilepath, ReadsDataAsRawBytesThroughA256ByteBuffer) {
   // The unnamed value is shown as "(Default)".
   seed.Text("SOFTWARE\\K", "", "C:\\Gone\\default.exe");
