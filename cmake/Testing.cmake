@@ -1,10 +1,13 @@
 # Test set-up shared by every folder.
 #
-#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ...)
+#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN])
 #
 # builds one GoogleTest program and registers it as a single CTest entry:
 # under Wine a process start costs about a second, so one entry per program
-# rather than one per test case.
+# rather than one per test case. SCREEN marks a test that shows windows on
+# the build folder's X server (clicking on them, or reading the screen back):
+# such tests take turns, or one would find another's windows in its way.
+# LOCKS names further shared state the test changes (wine_machine_state).
 enable_testing()
 
 if(VELTRANE_WIN32)
@@ -25,14 +28,25 @@ else()
 endif()
 
 function(veltrane_add_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "SCREEN" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  # GCC 12 at -O2 warns falsely about std::string concatenations
+  # (-Wrestrict in char_traits), and tests build many such paths.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${T_NAME} PRIVATE -Wno-restrict)
+  endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+  if(T_SCREEN)
+    list(APPEND T_LOCKS wine_screen)
+  endif()
+  if(T_LOCKS)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
+  endif()
   if(VELTRANE_WIN32)
     set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine)
   endif()

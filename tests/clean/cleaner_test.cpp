@@ -5,6 +5,7 @@
 #include "registry/tregistry.h"
 #include "tests/clean/fakes.h"
 #include "tests/clean/reg_tree.h"
+#include "tests/support/forwarding_registry.h"
 
 namespace veltrane {
 namespace {
@@ -16,41 +17,13 @@ using test::TreeKey;
 
 // Passes everything through, but refuses to write values: the typed value
 // writer then raises.
-class RefusingWrites : public RegistryApi {
+class RefusingWrites : public ForwardingRegistry {
  public:
-  explicit RefusingWrites(RegistryApi& inner) : inner_(inner) {}
-  long OpenKey(RegKey p, const std::string& s, RegKey* r) override {
-    return inner_.OpenKey(p, s, r);
-  }
-  long OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override {
-    return inner_.OpenKeyEx(p, s, a, r);
-  }
-  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
-                   std::uint32_t* d) override {
-    return inner_.CreateKeyEx(p, s, a, r, d);
-  }
-  long QueryInfoKey(RegKey k, KeyInfo* i) override { return inner_.QueryInfoKey(k, i); }
-  long EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l) override {
-    return inner_.EnumKey(k, i, n, l);
-  }
-  long EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l, std::uint32_t* t,
-                 std::uint8_t* d, std::uint32_t* s) override {
-    return inner_.EnumValue(k, i, n, l, t, d, s);
-  }
-  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
-                  std::uint32_t* s) override {
-    return inner_.QueryValue(k, n, t, d, s);
-  }
+  using ForwardingRegistry::ForwardingRegistry;
   long SetValue(RegKey, const std::string&, std::uint32_t, const std::uint8_t*,
                 std::uint32_t) override {
     return kErrorAccessDenied;
   }
-  long DeleteValue(RegKey k, const std::string& n) override { return inner_.DeleteValue(k, n); }
-  long DeleteKey(RegKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
-  long CloseKey(RegKey k) override { return inner_.CloseKey(k); }
-
- private:
-  RegistryApi& inner_;
 };
 
 class CleanerTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 #include "tests/registry/registry_fixture.h"
+#include "tests/support/forwarding_registry.h"
 
 namespace veltrane::testing {
 namespace {
@@ -32,46 +33,15 @@ bool IsString(std::uint32_t type) {
 
 // Says a key's longest names are shorter than they are, as a double-byte
 // code page would, so that listings must grow their buffers.
-class Understating final : public RegistryApi {
+class Understating final : public ForwardingRegistry {
  public:
-  explicit Understating(RegistryApi& inner) : inner_(inner) {}
-  long OpenKey(RegKey p, const std::string& s, RegKey* r) override {
-    return inner_.OpenKey(p, s, r);
-  }
-  long OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override {
-    return inner_.OpenKeyEx(p, s, a, r);
-  }
-  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
-                   std::uint32_t* d) override {
-    return inner_.CreateKeyEx(p, s, a, r, d);
-  }
+  using ForwardingRegistry::ForwardingRegistry;
   long QueryInfoKey(RegKey key, KeyInfo* info) override {
-    const long result = inner_.QueryInfoKey(key, info);
+    const long result = ForwardingRegistry::QueryInfoKey(key, info);
     info->longestSubkeyName /= 3;
     info->longestValueName /= 3;
     return result;
   }
-  long EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l) override {
-    return inner_.EnumKey(k, i, n, l);
-  }
-  long EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l, std::uint32_t* t,
-                 std::uint8_t* d, std::uint32_t* s) override {
-    return inner_.EnumValue(k, i, n, l, t, d, s);
-  }
-  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
-                  std::uint32_t* s) override {
-    return inner_.QueryValue(k, n, t, d, s);
-  }
-  long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d,
-                std::uint32_t s) override {
-    return inner_.SetValue(k, n, t, d, s);
-  }
-  long DeleteValue(RegKey k, const std::string& n) override { return inner_.DeleteValue(k, n); }
-  long DeleteKey(RegKey p, const std::string& s) override { return inner_.DeleteKey(p, s); }
-  long CloseKey(RegKey k) override { return inner_.CloseKey(k); }
-
- private:
-  RegistryApi& inner_;
 };
 
 using RawCalls = RegistryTest;
