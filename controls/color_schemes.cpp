@@ -107,6 +107,27 @@ void ApplyButtonScheme(TColorScheme scheme, ButtonColors& colors, bool& gradient
   gradient = false;
 }
 
+Color PanelColors::*PanelColorMember(int index) {
+  switch (index) {
+    case kPanelColorFace: return &PanelColors::face;
+    case kPanelColorGrad: return &PanelColors::grad;
+    case kPanelColorLight: return &PanelColors::light;
+    case kPanelColorDark: return &PanelColors::dark;
+  }
+  return nullptr;
+}
+
+Color ProgressColors::*ProgressColorMember(int index) {
+  switch (index) {
+    case kProgressColorBorder: return &ProgressColors::border;
+    case kProgressBackColorFace: return &ProgressColors::backFace;
+    case kProgressBackColorGrad: return &ProgressColors::backGrad;
+    case kProgressForeColorFace: return &ProgressColors::foreFace;
+    case kProgressForeColorGrad: return &ProgressColors::foreGrad;
+  }
+  return nullptr;
+}
+
 void ApplyPanelScheme(TPanelColorScheme scheme, PanelColors& colors) {
   if (scheme == TPanelColorScheme::csCustom) return;
   const Color* own = kPanelSchemes[static_cast<int>(scheme) - 1];

@@ -90,6 +90,9 @@ enum PanelColorIndex : int {
   kPanelColorDark
 };
 
+// The colour numbered `index`; null for a number that names none.
+Color PanelColors::*PanelColorMember(int index);
+
 // Writes a scheme's colours (face white); csCustom changes nothing.
 void ApplyPanelScheme(TPanelColorScheme scheme, PanelColors& colors);
 
@@ -123,6 +126,9 @@ enum ProgressColorIndex : int {
   kProgressForeColorFace = 20,
   kProgressForeColorGrad = 21,
 };
+
+// The colour numbered `index`; null for a number that names none.
+Color ProgressColors::*ProgressColorMember(int index);
 
 // Writes all five colours of a scheme; csCustom changes nothing.
 void ApplyProgressScheme(TProgressColorScheme scheme, ProgressColors& colors);

@@ -22,23 +22,15 @@ SIZE BitmapSize(HBITMAP bitmap) {
 
 }  // namespace
 
-TGradientButton::TGradientButton() : colors_(InitialButtonColors()) {}
+TGradientButton::TGradientButton() : TTextControl(75, 25), colors_(InitialButtonColors()) {
+  SetTabStop(true);
+}
 
 TGradientButton::~TGradientButton() = default;
 
 bool TGradientButton::Create(HWND parent, int left, int top, int width, int height, int id) {
   static const ATOM windowClass = RegisterWindowClass(kClassName, 0);
-  width_ = width;
-  height_ = height;
-  font_.Inherit(parent);
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-  if (visible_) style |= WS_VISIBLE;
-  if (tabStop_) style |= WS_TABSTOP;
-  if (!enabled_) style |= WS_DISABLED;
-  if (!CreateHandle(windowClass, 0, caption_.c_str(), style, left, top, width, height, parent,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)))) {
-    return false;
-  }
+  if (!CreateControl(windowClass, parent, left, top, width, height, id)) return false;
   if (!tooltip_.Text().empty()) tooltip_.Set(Handle(), tooltip_.Text());
   return true;
 }
@@ -61,16 +53,6 @@ void TGradientButton::SetColorScheme(TColorScheme scheme) {
   Repaint();
 }
 
-void TGradientButton::SetCtl3D(bool value) {
-  ctl3d_ = value;
-  Repaint();
-}
-
-void TGradientButton::SetLayout(TButtonLayout value) {
-  layout_ = value;
-  Repaint();
-}
-
 void TGradientButton::SetGlyph(HBITMAP glyph) {
   glyph_.reset();
   if (glyph) {
@@ -79,70 +61,14 @@ void TGradientButton::SetGlyph(HBITMAP glyph) {
   Repaint();
 }
 
-void TGradientButton::SetSpacing(int value) {
-  spacing_ = value;
-  Repaint();
-}
-
-void TGradientButton::SetTransparentGlyph(bool value) {
-  transparentGlyph_ = value;
-  Repaint();
-}
-
-void TGradientButton::SetGradient(bool value) {
-  gradient_ = value;
-  Repaint();
-}
-
-void TGradientButton::SetCaption(const std::string& caption) {
-  caption_ = caption;
-  if (Handle()) DefWindowProcA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption_.c_str()));
-  Repaint();
-}
-
-void TGradientButton::SetFont(const FontDesc& font) {
-  if (font_.Set(font)) Repaint();
-}
-
-bool TGradientButton::Enabled() const {
-  return Handle() ? IsWindowEnabled(Handle()) != FALSE : enabled_;
-}
-
-void TGradientButton::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  if (Handle()) EnableWindow(Handle(), enabled ? TRUE : FALSE);
-  Repaint();
-}
-
-void TGradientButton::SetTabStop(bool value) {
-  tabStop_ = value;
-  if (!Handle()) return;
-  LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
-  style = value ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
-  SetWindowLongPtrA(Handle(), GWL_STYLE, style);
-}
-
 void TGradientButton::SetHint(const std::string& hint) { tooltip_.Set(Handle(), hint); }
-
-void TGradientButton::SetVisible(bool visible) {
-  visible_ = visible;
-  if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
-}
 
 void TGradientButton::Repaint() {
   if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void TGradientButton::SetState(ButtonState state) {
-  state_ = state;
-  Repaint();
-}
-
-SIZE TGradientButton::ClientSize() const {
-  if (!Handle()) return SIZE{width_, height_};
-  RECT r{};
-  GetClientRect(Handle(), &r);
-  return SIZE{r.right, r.bottom};
+void TGradientButton::Changed(Change change) {
+  if (change != Change::quietFont) Repaint();
 }
 
 void TGradientButton::Click() {
@@ -156,27 +82,13 @@ void TGradientButton::Click() {
 }
 
 void TGradientButton::PointerEntered() {
-  pointerInside_ = true;
-  TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-  TrackMouseEvent(&track);
   if (hotTrack_) SetState(pressed_ ? ButtonState::down : ButtonState::over);
   if (OnMouseEnter) OnMouseEnter();
 }
 
 void TGradientButton::PointerLeft() {
-  pointerInside_ = false;
   SetState(ButtonState::normal);
   if (OnMouseLeave) OnMouseLeave();
-}
-
-void TGradientButton::MouseMoved(int x, int y) {
-  const SIZE size = ClientSize();
-  const bool inside = x >= 0 && y >= 0 && x < size.cx && y < size.cy;
-  if (inside && !pointerInside_) {
-    PointerEntered();
-  } else if (!inside && pointerInside_) {
-    PointerLeft();
-  }
 }
 
 void TGradientButton::ButtonReleased(UINT message, int x, int y) {
@@ -219,26 +131,21 @@ bool TGradientButton::DialogKey(WPARAM key, bool modifiers) {
 
 bool TGradientButton::DialogChar(char character) {
   if (!Handle() || !CanFocusWindow(Handle())) return false;
-  if (!IsAccelerator(character, caption_)) return false;
+  if (!IsAccelerator(character, Caption())) return false;
   Click();
   return true;
 }
 
-void TGradientButton::PaintTo(HDC target) {
-  const SIZE size = ClientSize();
-  const int w = size.cx, h = size.cy;
-  OffscreenBitmap bitmap(w, h);
-  if (!bitmap.valid()) return;
-  const HDC dc = bitmap.dc();
-
+void TGradientButton::Draw(HDC dc, int w, int h) {
   const ButtonStateColors c =
       ColorsOfSet(colors_, Enabled() ? SetOfState(state_) : ButtonColorSet::disabled);
   FillArea(dc, 0, 0, w, h, c.face);
   if (gradient_) DrawGradient(dc, 0, 0, w, h, TFillDirection::fdVertical, c.face, c.grad);
 
-  SelectGuard font(dc, font_.Handle());
+  const std::string& caption = Caption();
+  SelectGuard font(dc, FontHandle());
   SIZE text{0, 0};
-  GetTextExtentPoint32A(dc, caption_.c_str(), static_cast<int>(caption_.size()), &text);
+  GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
   const SIZE glyph = BitmapSize(glyph_.get());
   ButtonContent content;
   content.width = w;
@@ -249,7 +156,7 @@ void TGradientButton::PaintTo(HDC target) {
   content.glyphHeight = glyph.cy;
   content.spacing = spacing_;
   content.layout = layout_;
-  content.hasCaption = !caption_.empty();
+  content.hasCaption = !caption.empty();
   content.hasGlyph = glyph.cx > 0 && glyph.cy > 0;
   content.down = state_ == ButtonState::down;
   const ButtonPlacement place = PlaceButtonContent(content);
@@ -265,11 +172,11 @@ void TGradientButton::PaintTo(HDC target) {
       BitBlt(dc, place.glyphLeft, place.glyphTop, glyph.cx, glyph.cy, glyphDc.get(), 0, 0, SRCCOPY);
     }
   }
-  if (!caption_.empty()) {
+  if (!caption.empty()) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveColor(c.text));
     RECT r{place.textLeft, place.textTop, place.textLeft + text.cx, place.textTop + text.cy};
-    DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r,
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
   }
 
@@ -286,44 +193,19 @@ void TGradientButton::PaintTo(HDC target) {
     LineTo(dc, 1, h - 2);
   }
   if (focused_) DrawOutline(dc, 3, 3, w - 4, h - 4, colors_[kColorFocusRect]);
-  bitmap.CopyTo(target);
 }
 
 LRESULT TGradientButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_PAINT: {
-      PaintDC paint(Handle());
-      PaintTo(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: PaintTo(reinterpret_cast<HDC>(wParam)); return 0;
-    case WM_ERASEBKGND: return 1;
     case WM_SIZE: Repaint(); break;
     case WM_GETDLGCODE: return DLGC_BUTTON;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.Handle());
-    case WM_SETFONT:
-      if (font_.Adopt(reinterpret_cast<HFONT>(wParam)) && lParam) Repaint();
-      return 0;
-    case WM_SETTEXT: {
-      const LRESULT result = DefWindowProcA(Handle(), message, wParam, lParam);
-      caption_ = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      Repaint();
-      return result;
-    }
-    case WM_ENABLE:
-      enabled_ = wParam != FALSE;
-      Repaint();
-      return 0;
-    case WM_SHOWWINDOW: visible_ = wParam != FALSE; break;
-    case WM_MOUSEMOVE: MouseMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_MOUSELEAVE:
-      if (pointerInside_) PointerLeft();
-      return 0;
+    case WM_MOUSEMOVE: PointerMoved(lParam); return 0;
+    case WM_MOUSELEAVE: PointerGone(); return 0;
     case WM_LBUTTONDOWN:
       pressed_ = true;
       clickPending_ = true;
       SetState(ButtonState::down);
-      if (tabStop_ && GetFocus() != Handle()) SetFocus(Handle());
+      if (TabStop() && GetFocus() != Handle()) SetFocus(Handle());
       if (Handle()) SetCapture(Handle());
       return 0;
     case WM_LBUTTONUP:
@@ -365,7 +247,7 @@ LRESULT TGradientButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
       if (Enabled()) Click();
       return 0;
   }
-  return Window::HandleMessage(message, wParam, lParam);
+  return TTextControl::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace veltrane

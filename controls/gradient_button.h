@@ -24,17 +24,17 @@
 #include <string>
 
 #include "controls/color_schemes.h"
+#include "controls/control.h"
 #include "controls/handles.h"
 #include "controls/layout.h"
 #include "controls/paint.h"
 #include "controls/tooltip.h"
-#include "controls/window.h"
 
 namespace veltrane {
 
 enum class ButtonState { normal, over, down };
 
-class TGradientButton : public Window {
+class TGradientButton : public TTextControl {
  public:
   static constexpr const char* kClassName = "VeltraneGradientButton";
 
@@ -57,18 +57,18 @@ class TGradientButton : public Window {
   void SetColorScheme(TColorScheme scheme);
 
   bool Ctl3D() const noexcept { return ctl3d_; }
-  void SetCtl3D(bool value);
+  void SetCtl3D(bool value) { SetProperty(ctl3d_, value); }
   TButtonLayout Layout() const noexcept { return layout_; }
-  void SetLayout(TButtonLayout value);
+  void SetLayout(TButtonLayout value) { SetProperty(layout_, value); }
   // The button keeps a copy; null clears the glyph.
   void SetGlyph(HBITMAP glyph);
   HBITMAP Glyph() const noexcept { return glyph_.get(); }
   int Spacing() const noexcept { return spacing_; }
-  void SetSpacing(int value);
+  void SetSpacing(int value) { SetProperty(spacing_, value); }
   bool TransparentGlyph() const noexcept { return transparentGlyph_; }
-  void SetTransparentGlyph(bool value);
+  void SetTransparentGlyph(bool value) { SetProperty(transparentGlyph_, value); }
   bool Gradient() const noexcept { return gradient_; }
-  void SetGradient(bool value);
+  void SetGradient(bool value) { SetProperty(gradient_, value); }
   bool HotTrack() const noexcept { return hotTrack_; }
   void SetHotTrack(bool value) { hotTrack_ = value; }
   bool Cancel() const noexcept { return cancel_; }
@@ -78,18 +78,9 @@ class TGradientButton : public Window {
   int ModalResult() const noexcept { return modalResult_; }
   void SetModalResult(int value) { modalResult_ = value; }
 
-  const std::string& Caption() const noexcept { return caption_; }
-  void SetCaption(const std::string& caption);
-  const FontDesc& Font() const noexcept { return font_.Desc(); }
-  void SetFont(const FontDesc& font);
-  bool Enabled() const;
-  void SetEnabled(bool enabled);
-  bool TabStop() const noexcept { return tabStop_; }
-  void SetTabStop(bool value);
   const std::string& Hint() const noexcept { return tooltip_.Text(); }
   void SetHint(const std::string& hint);
   HWND HintWindow() const noexcept { return tooltip_.Handle(); }
-  void SetVisible(bool visible);
 
   // Run-time state.
   ButtonState State() const noexcept { return state_; }
@@ -102,24 +93,21 @@ class TGradientButton : public Window {
 
   // Clicks the button as the user would (modal result, state, OnClick).
   void Click();
-  // Draws the button as it looks now into `dc` at (0, 0), through an
-  // off-screen bitmap (WM_PAINT and WM_PRINTCLIENT come here).
-  void PaintTo(HDC dc);
 
   bool DialogKey(WPARAM key, bool modifiers) override;
   bool DialogChar(char character) override;
 
  protected:
+  void Draw(HDC dc, int width, int height) override;
+  void Changed(Change change) override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PointerEntered() override;
+  void PointerLeft() override;
 
  private:
   void Repaint();
-  void SetState(ButtonState state);
-  void PointerEntered();
-  void PointerLeft();
-  void MouseMoved(int x, int y);
+  void SetState(ButtonState state) { SetProperty(state_, state); }
   void ButtonReleased(UINT message, int x, int y);
-  SIZE ClientSize() const;
 
   ButtonColors colors_;
   TColorScheme scheme_ = TColorScheme::csNeoDesert;
@@ -133,18 +121,11 @@ class TGradientButton : public Window {
   bool cancel_ = false;
   bool default_ = false;
   int modalResult_ = 0;
-  std::string caption_;
-  ControlFont font_;
-  bool enabled_ = true;
-  bool tabStop_ = true;
-  bool visible_ = true;
   Tooltip tooltip_;
-  int width_ = 75, height_ = 25;
 
   ButtonState state_ = ButtonState::normal;
   bool pressed_ = false;
   bool focused_ = false;
-  bool pointerInside_ = false;
   bool clickPending_ = false;      // the left button went down here
   bool releasingCapture_ = false;  // our own ReleaseCapture, not a loss
 };

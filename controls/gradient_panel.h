@@ -21,15 +21,14 @@
 #include <string>
 
 #include "controls/color_schemes.h"
+#include "controls/control.h"
 #include "controls/gradient.h"
 #include "controls/handles.h"
 #include "controls/layout.h"
-#include "controls/paint.h"
-#include "controls/window.h"
 
 namespace veltrane {
 
-class TGradientPanel : public Window {
+class TGradientPanel : public TTextControl {
  public:
   using TColorScheme = TPanelColorScheme;
   static constexpr const char* kClassName = "VeltraneGradientPanel";
@@ -55,43 +54,37 @@ class TGradientPanel : public Window {
   TPanelColorScheme ColorScheme() const noexcept { return scheme_; }
   void SetColorScheme(TPanelColorScheme scheme);
   TFillDirection FillDirection() const noexcept { return direction_; }
-  void SetFillDirection(TFillDirection direction);
+  void SetFillDirection(TFillDirection direction) { SetProperty(direction_, direction); }
 
-  const std::string& Caption() const noexcept { return caption_; }
-  void SetCaption(const std::string& caption);
   TAlignment Alignment() const noexcept { return alignment_; }
-  void SetAlignment(TAlignment alignment);
+  void SetAlignment(TAlignment alignment) { SetProperty(alignment_, alignment); }
   TPanelBevel BevelOuter() const noexcept { return bevelOuter_; }
-  void SetBevelOuter(TPanelBevel bevel);
+  void SetBevelOuter(TPanelBevel bevel) { SetProperty(bevelOuter_, bevel); }
   TPanelBevel BevelInner() const noexcept { return bevelInner_; }
-  void SetBevelInner(TPanelBevel bevel);
+  void SetBevelInner(TPanelBevel bevel) { SetProperty(bevelInner_, bevel); }
   int BevelWidth() const noexcept { return bevelWidth_; }
-  void SetBevelWidth(int width);
-  const FontDesc& Font() const noexcept { return font_.Desc(); }
-  void SetFont(const FontDesc& font);
+  void SetBevelWidth(int width) { SetProperty(bevelWidth_, width < 1 ? 1 : width); }
 
   // Draws the panel's face (gradient, caption, bevels; not the children)
-  // into `dc` at (0, 0).
-  void PaintTo(HDC dc);
+  // into `dc` at (0, 0), from the face kept since the last change.
+  void PaintTo(HDC dc) override;
 
  protected:
+  void Draw(HDC dc, int width, int height) override;
+  void Changed(Change change) override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void Repaint();
   const OffscreenBitmap* Face();
-  SIZE ClientSize() const;
 
   PanelColors colors_{};
   TPanelColorScheme scheme_ = TPanelColorScheme::csCustom;
   TFillDirection direction_ = TFillDirection::fdVertical;
-  std::string caption_;
   TAlignment alignment_ = TAlignment::taCenter;
   TPanelBevel bevelOuter_ = TPanelBevel::bvRaised;
   TPanelBevel bevelInner_ = TPanelBevel::bvNone;
   int bevelWidth_ = 1;
-  ControlFont font_;
-  int width_ = 0, height_ = 0;
   // The face as last drawn; dropped by every change.
   std::unique_ptr<OffscreenBitmap> face_;
 };

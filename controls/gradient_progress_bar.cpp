@@ -15,40 +15,26 @@ Color PixelOr(HDC dc, int x, int y, Color fallback) {
 
 }  // namespace
 
-TGradientProgressBar::TGradientProgressBar() { ApplyProgressScheme(scheme_, colors_); }
+TGradientProgressBar::TGradientProgressBar() : TControl(200, 16) {
+  ApplyProgressScheme(scheme_, colors_);
+}
 
 TGradientProgressBar::~TGradientProgressBar() = default;
 
 bool TGradientProgressBar::Create(HWND parent, int left, int top, int width, int height, int id) {
   static const ATOM windowClass = RegisterWindowClass(kClassName, CS_HREDRAW | CS_VREDRAW);
-  width_ = width;
-  height_ = height;
-  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-  if (visible_) style |= WS_VISIBLE;
-  return CreateHandle(windowClass, 0, "", style, left, top, width, height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateControl(windowClass, "", parent, left, top, width, height, id);
 }
 
 Color TGradientProgressBar::GetColor(int index) const {
-  switch (index) {
-    case kProgressColorBorder: return colors_.border;
-    case kProgressBackColorFace: return colors_.backFace;
-    case kProgressBackColorGrad: return colors_.backGrad;
-    case kProgressForeColorFace: return colors_.foreFace;
-    case kProgressForeColorGrad: return colors_.foreGrad;
-  }
-  return 0;
+  const auto member = ProgressColorMember(index);
+  return member ? colors_.*member : 0;
 }
 
 void TGradientProgressBar::SetColor(int index, Color color) {
-  switch (index) {
-    case kProgressColorBorder: colors_.border = color; break;
-    case kProgressBackColorFace: colors_.backFace = color; break;
-    case kProgressBackColorGrad: colors_.backGrad = color; break;
-    case kProgressForeColorFace: colors_.foreFace = color; break;
-    case kProgressForeColorGrad: colors_.foreGrad = color; break;
-    default: return;
-  }
+  const auto member = ProgressColorMember(index);
+  if (!member) return;
+  colors_.*member = color;
   scheme_ = TProgressColorScheme::csCustom;
   Repaint();
 }
@@ -60,41 +46,15 @@ void TGradientProgressBar::SetColorScheme(TProgressColorScheme scheme) {
 }
 
 void TGradientProgressBar::SetMax(int value) {
-  if (value < min_) return;
-  max_ = value;
-  Repaint();
+  if (value >= min_) SetProperty(max_, value);
 }
 
 void TGradientProgressBar::SetMin(int value) {
-  if (value > max_) return;
-  min_ = value;
-  Repaint();
+  if (value <= max_) SetProperty(min_, value);
 }
 
 void TGradientProgressBar::SetPosition(int value) {
-  if (value < min_) return;
-  position_ = value;
-  Repaint();
-}
-
-void TGradientProgressBar::SetStep(int value) {
-  step_ = value;
-  Repaint();
-}
-
-void TGradientProgressBar::SetOrientation(TProgressBarOrientation value) {
-  orientation_ = value;
-  Repaint();
-}
-
-bool TGradientProgressBar::Visible() const {
-  if (!Handle()) return visible_;
-  return (GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-void TGradientProgressBar::SetVisible(bool visible) {
-  visible_ = visible;
-  if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+  if (value >= min_) SetProperty(position_, value);
 }
 
 void TGradientProgressBar::Repaint() {
@@ -105,21 +65,17 @@ void TGradientProgressBar::Repaint() {
   }
 }
 
-SIZE TGradientProgressBar::ClientSize() const {
-  if (!Handle()) return SIZE{width_, height_};
-  RECT r{};
-  GetClientRect(Handle(), &r);
-  return SIZE{r.right, r.bottom};
+void TGradientProgressBar::Changed(Change change) {
+  if (change == Change::content) Repaint();  // disabled, it looks the same
 }
 
-void TGradientProgressBar::PaintTo(HDC target) {
-  if (!Visible()) return;
-  const SIZE size = ClientSize();
+void TGradientProgressBar::PaintTo(HDC dc) {
+  if (Visible()) TControl::PaintTo(dc);
+}
+
+void TGradientProgressBar::Draw(HDC dc, int w, int h) {
   // The control has no frame: its own width and height are the client's.
-  const int w = size.cx, h = size.cy, W = w, H = h;
-  OffscreenBitmap bitmap(w, h);
-  if (!bitmap.valid()) return;
-  const HDC dc = bitmap.dc();
+  const int W = w, H = h;
 
   if (orientation_ == TProgressBarOrientation::pbHorizontal) {
     const int f = ProgressFillWidth(w, position_, min_, max_);
@@ -137,21 +93,6 @@ void TGradientProgressBar::PaintTo(HDC target) {
     DrawLine(dc, 1, t, w, t, PixelOr(dc, W - 3, H - 3, colors_.border));
   }
   DrawOutline(dc, 0, 0, w - 1, h - 1, colors_.border);
-  bitmap.CopyTo(target);
-}
-
-LRESULT TGradientProgressBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT: {
-      PaintDC paint(Handle());
-      PaintTo(paint.get());
-      return 0;
-    }
-    case WM_PRINTCLIENT: PaintTo(reinterpret_cast<HDC>(wParam)); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_SHOWWINDOW: visible_ = wParam != FALSE; break;
-  }
-  return Window::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace veltrane

@@ -12,14 +12,13 @@
 #include <windows.h>
 
 #include "controls/color_schemes.h"
-#include "controls/handles.h"
-#include "controls/window.h"
+#include "controls/control.h"
 
 namespace veltrane {
 
 enum class TProgressBarOrientation { pbHorizontal, pbVertical };
 
-class TGradientProgressBar : public Window {
+class TGradientProgressBar : public TControl {
  public:
   using TColorScheme = TProgressColorScheme;
   static constexpr const char* kClassName = "VeltraneGradientProgressBar";
@@ -49,28 +48,24 @@ class TGradientProgressBar : public Window {
   void SetPosition(int value);
   // Stored only.
   int Step() const noexcept { return step_; }
-  void SetStep(int value);
+  void SetStep(int value) { SetProperty(step_, value); }
   TProgressBarOrientation Orientation() const noexcept { return orientation_; }
-  void SetOrientation(TProgressBarOrientation value);
-  bool Visible() const;
-  void SetVisible(bool visible);
+  void SetOrientation(TProgressBarOrientation value) { SetProperty(orientation_, value); }
 
   // Draws the bar into `dc` at (0, 0); draws nothing while hidden.
-  void PaintTo(HDC dc);
+  void PaintTo(HDC dc) override;
 
  protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Draw(HDC dc, int width, int height) override;
+  void Changed(Change change) override;
 
  private:
   void Repaint();
-  SIZE ClientSize() const;
 
   ProgressColors colors_{};
   TProgressColorScheme scheme_ = TProgressColorScheme::csDesert;
   int max_ = 100, min_ = 0, position_ = 0, step_ = 10;
   TProgressBarOrientation orientation_ = TProgressBarOrientation::pbHorizontal;
-  bool visible_ = true;
-  int width_ = 200, height_ = 16;
 };
 
 }  // namespace veltrane

@@ -123,6 +123,17 @@ SIZE MeasureCaption(HDC dc, const std::string& caption, UINT format) {
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+UINT CaptionFormat(TAlignment alignment, bool showAccelChar) {
+  UINT format = DT_EXPANDTABS;
+  switch (alignment) {
+    case TAlignment::taLeftJustify: format |= DT_LEFT; break;
+    case TAlignment::taRightJustify: format |= DT_RIGHT; break;
+    case TAlignment::taCenter: format |= DT_CENTER; break;
+  }
+  if (!showAccelChar) format |= DT_NOPREFIX;
+  return format;
+}
+
 UniqueBitmap CreateBitmapFromColors(int width, int height, const Color* colors) {
   if (width <= 0 || height <= 0 || !colors) return {};
   BITMAPINFO info{};

@@ -10,6 +10,7 @@
 #include "controls/color.h"
 #include "controls/gradient.h"
 #include "controls/handles.h"
+#include "controls/layout.h"
 
 namespace veltrane {
 
@@ -72,6 +73,10 @@ class ControlFont {
 // empty caption, or "&" alone when prefixes are processed, is measured with
 // a blank appended, so it keeps one line's height.
 SIZE MeasureCaption(HDC dc, const std::string& caption, UINT format);
+
+// The DrawText format of a label's caption: tabs expanded, aligned by
+// `alignment`, "&" marking the accelerator unless `showAccelChar` is false.
+UINT CaptionFormat(TAlignment alignment, bool showAccelChar);
 
 // A 24-bit bitmap of width by height from colours given row by row, top
 // row first (for glyphs made in code and for tests).

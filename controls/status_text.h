@@ -15,14 +15,13 @@
 #include <functional>
 #include <string>
 
+#include "controls/control.h"
 #include "controls/layout.h"
-#include "controls/paint.h"
 #include "controls/tooltip.h"
-#include "controls/window.h"
 
 namespace veltrane {
 
-class TCustomStatusText : public Window {
+class TCustomStatusText : public TTextControl {
  public:
   // Called first on every repaint; clearing `continuePainting` makes the
   // control draw (and size) nothing itself for that repaint.
@@ -36,7 +35,7 @@ class TCustomStatusText : public Window {
 
   TStatusPaintEvent OnPaint;
   bool DrawFocusRect() const noexcept { return drawFocusRect_; }
-  void SetDrawFocusRect(bool value);
+  void SetDrawFocusRect(bool value) { SetProperty(drawFocusRect_, value); }
   // Stored only.
   const std::string& CustomProperty() const noexcept { return customProperty_; }
   void SetCustomProperty(const std::string& value) { customProperty_ = value; }
@@ -50,20 +49,11 @@ class TCustomStatusText : public Window {
   bool AutoSize() const noexcept { return autoSize_; }
   void SetAutoSize(bool value);
 
-  const std::string& Caption() const noexcept { return caption_; }
-  void SetCaption(const std::string& caption);
   // Background (brush) colour; clBtnFace at first.
   Color BackgroundColor() const noexcept { return color_; }
-  void SetColor(Color color);
-  const FontDesc& Font() const noexcept { return font_.Desc(); }
-  void SetFont(const FontDesc& font);
-  bool Enabled() const;
-  void SetEnabled(bool enabled);
-  bool TabStop() const noexcept { return tabStop_; }
-  void SetTabStop(bool value);
+  void SetColor(Color color) { SetProperty(color_, color); }
   const std::string& Hint() const noexcept { return tooltip_.Text(); }
   void SetHint(const std::string& hint) { tooltip_.Set(Handle(), hint); }
-  void SetVisible(bool visible);
 
   std::function<void()> OnClick;
   std::function<void()> OnDblClick;
@@ -79,12 +69,15 @@ class TCustomStatusText : public Window {
   void Repaint();
   // The click: the control takes the focus, then OnClick runs.
   void Click();
-  // Draws the control as it looks now into `dc` at (0, 0).
-  void PaintTo(HDC dc);
 
   bool DialogChar(char character) override;
 
  protected:
+  void PointerEntered() override;
+  void PointerLeft() override;
+  void Draw(HDC dc, int width, int height) override;
+  COLORREF EraseColor() const override { return ResolveColor(color_); }
+  void Changed(Change) override { Repaint(); }
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -93,7 +86,6 @@ class TCustomStatusText : public Window {
   // Fits the size to the caption; true when the control was resized.
   bool FitSize();
   UINT TextFormat() const;
-  void MouseMoved(int x, int y);
 
   bool drawFocusRect_ = true;
   std::string customProperty_;
@@ -101,19 +93,11 @@ class TCustomStatusText : public Window {
   bool showAccelChar_ = true;
   TAlignment alignment_ = TAlignment::taLeftJustify;
   bool autoSize_ = true;
-  std::string caption_;
   Color color_ = kClBtnFace;
-  ControlFont font_;
-  bool enabled_ = true;
-  bool tabStop_ = false;
-  bool visible_ = true;
   Tooltip tooltip_;
-  int width_ = 65, height_ = 17;
 
   bool mouseDown_ = false;
   bool keyDown_ = false;
-  bool pointerInside_ = false;
-  bool clickPending_ = false;
 };
 
 class TStatusText final : public TCustomStatusText {};

@@ -18,13 +18,12 @@
 #include <functional>
 #include <string>
 
+#include "controls/control.h"
 #include "controls/layout.h"
-#include "controls/paint.h"
-#include "controls/window.h"
 
 namespace veltrane {
 
-class TTextLabel : public Window {
+class TTextLabel : public TTextControl {
  public:
   static constexpr const char* kClassName = "VeltraneTextLabel";
 
@@ -36,64 +35,53 @@ class TTextLabel : public Window {
   bool Create(HWND parent, int left, int top, const std::string& caption, int width = 0,
               int height = 0, int id = 0);
 
-  const std::string& Caption() const noexcept { return caption_; }
-  void SetCaption(const std::string& caption);
-  const FontDesc& Font() const noexcept { return font_.Desc(); }
   // No repaint or resize when nothing changes, so hover handlers may set the
-  // same font on every mouse move.
-  void SetFont(const FontDesc& font);
+  // same caption or font on every mouse move.
+  void SetCaption(const std::string& caption);
   // The font colour alone.
   void SetTextColor(Color color);
   bool Transparent() const noexcept { return transparent_; }
-  void SetTransparent(bool value);
+  void SetTransparent(bool value) { SetProperty(transparent_, value); }
   // Background when not transparent; clBtnFace at first.
   Color BackgroundColor() const noexcept { return color_; }
-  void SetColor(Color color);
+  void SetColor(Color color) { SetProperty(color_, color); }
   bool HandCursor() const noexcept { return handCursor_; }
   void SetHandCursor(bool value) { handCursor_ = value; }
   bool AutoSize() const noexcept { return autoSize_; }
-  void SetAutoSize(bool value);
+  void SetAutoSize(bool value) { SetProperty(autoSize_, value); }
   bool ShowAccelChar() const noexcept { return showAccelChar_; }
-  void SetShowAccelChar(bool value);
+  void SetShowAccelChar(bool value) { SetProperty(showAccelChar_, value); }
   TAlignment Alignment() const noexcept { return alignment_; }
-  void SetAlignment(TAlignment value);
-  bool Enabled() const;
-  void SetEnabled(bool enabled);
-  void SetVisible(bool visible);
+  void SetAlignment(TAlignment value) { SetProperty(alignment_, value); }
 
   std::function<void()> OnClick;
   std::function<void(int x, int y)> OnMouseMove;
   std::function<void()> OnMouseEnter;
   std::function<void()> OnMouseLeave;
 
-  bool PointerInside() const noexcept { return pointerInside_; }
-
-  // Draws the label, with its parent's face under it when transparent, into
-  // `dc` at (0, 0).
-  void PaintTo(HDC dc);
-
  protected:
+  void PointerEntered() override {
+    if (OnMouseEnter) OnMouseEnter();
+  }
+  void PointerLeft() override {
+    if (OnMouseLeave) OnMouseLeave();
+  }
+  // The label, with its parent's face under it when transparent.
+  void Draw(HDC dc, int width, int height) override;
+  COLORREF EraseColor() const override;
+  void Changed(Change change) override;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void Changed();
   void FitSize();
   UINT TextFormat() const;
 
-  std::string caption_;
-  ControlFont font_;
   bool transparent_ = true;
   Color color_ = kClBtnFace;
   bool handCursor_ = false;
   bool autoSize_ = true;
   bool showAccelChar_ = true;
   TAlignment alignment_ = TAlignment::taLeftJustify;
-  bool enabled_ = true;
-  bool visible_ = true;
-  int width_ = 0, height_ = 0;
-
-  bool pointerInside_ = false;
-  bool clickPending_ = false;
 };
 
 }  // namespace veltrane

@@ -212,6 +212,27 @@ TEST(ColorSchemes, PanelAndProgressTablesMatchTheirChecksums) {
   }
 }
 
+TEST(ColorSchemes, PanelAndProgressColoursByNumber) {
+  PanelColors panel{1, 2, 3, 4};
+  const std::vector<std::pair<int, Color>> panelNumbers = {
+      {kPanelColorFace, 1}, {kPanelColorGrad, 2}, {kPanelColorLight, 3}, {kPanelColorDark, 4}};
+  for (const auto& [index, value] : panelNumbers) {
+    const auto member = PanelColorMember(index);
+    ASSERT_NE(member, nullptr) << index;
+    EXPECT_EQ(panel.*member, value) << index;
+  }
+  ProgressColors bar{1, 2, 3, 4, 5};
+  const std::vector<std::pair<int, Color>> barNumbers = {
+      {0, 1}, {10, 2}, {11, 3}, {20, 4}, {21, 5}};
+  for (const auto& [index, value] : barNumbers) {
+    const auto member = ProgressColorMember(index);
+    ASSERT_NE(member, nullptr) << index;
+    EXPECT_EQ(bar.*member, value) << index;
+  }
+  for (int index : {-1, 4, 5}) EXPECT_EQ(PanelColorMember(index), nullptr) << index;
+  for (int index : {-1, 1, 2, 12, 19, 22}) EXPECT_EQ(ProgressColorMember(index), nullptr) << index;
+}
+
 struct PlacementCase {
   const char* name;
   ButtonContent content;

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/gradient_button.h"
@@ -441,6 +443,31 @@ TEST_F(ControlsBehaviour, LabelSizesItselfAndReportsThePointer) {
   r = PlaceIn(label.Handle());
   EXPECT_EQ(r.right - r.left, Measure(larger, "scan registry", DT_LEFT).cx);
   EXPECT_EQ(r.left, 64);
+}
+
+// A hover callback may destroy its control (a window closing, say): the
+// control then calls nothing more.
+TEST_F(ControlsBehaviour, ControlsDestroyedByAHoverCallbackCallNothingMore) {
+  std::vector<std::string> events;
+  auto check = [&](auto control, const char* name) {
+    control->OnMouseEnter = [&] {
+      events.push_back(std::string(name) + " enter");
+      control.reset();
+    };
+    control->OnMouseMove = [&](int, int) { events.push_back(std::string(name) + " move"); };
+    const HWND window = control->Handle();
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(control, nullptr);
+    EXPECT_FALSE(IsWindow(window));
+  };
+  auto label = std::make_unique<TTextLabel>();
+  ASSERT_TRUE(label->Create(form.Handle(), 0, 0, "label"));
+  check(std::move(label), "label");
+  auto status = std::make_unique<TStatusText>();
+  ASSERT_TRUE(status->Create(form.Handle(), 0, 40));
+  status->SetCaption("status");
+  check(std::move(status), "status");
+  EXPECT_EQ(events, (std::vector<std::string>{"label enter", "status enter"}));
 }
 
 class Throwing : public Window {

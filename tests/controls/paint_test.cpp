@@ -285,6 +285,25 @@ TEST_F(ControlsPaint, PanelBevelsAndDirections) {
   }
 }
 
+// A font given by WM_SETFONT without a redraw shows at the next paint: the
+// panel must not keep its face drawn in the old font.
+TEST_F(ControlsPaint, PanelShowsAFontSetWithoutRedrawAtTheNextPaint) {
+  TGradientPanel panel, reference;
+  for (TGradientPanel* p : {&panel, &reference}) {
+    p->SetCaption("Options");
+    ASSERT_TRUE(p->Create(form.Handle(), 0, 0, 120, 40));
+  }
+  const Image before = Render(panel.Handle());
+  UniqueFont large = CreateFontFrom({"Tahoma", 20, true});
+  SendMessageA(panel.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(large.get()), FALSE);
+  FontDesc desc = FontDescOf(large.get());
+  desc.color = panel.Font().color;
+  reference.SetFont(desc);
+  const Image after = Render(panel.Handle());
+  EXPECT_NE(Difference(after, before), "");
+  EXPECT_EQ(Difference(after, Render(reference.Handle())), "");
+}
+
 TEST_F(ControlsPaint, TransparentLabelShowsThePanelThrough) {
   TGradientPanel panel;
   panel.SetColorScheme(TPanelColorScheme::csSilver);
