@@ -9,6 +9,7 @@
 #include "registry/tregistry.h"
 #include "scan/memory_file_system.h"
 #include "tests/clean/reg_tree.h"
+#include "tests/support/run_program.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -158,24 +159,6 @@ TEST_F(CliCommandsTest, ExportAndImportFailuresExitWithOne) {
 
 #ifdef _WIN32
 // veltrane-cli.exe itself on the real registry.
-int RunProgram(const std::string& commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
-}
-
 TEST(CliProgramTest, ExportAndImportOnTheRealRegistry) {
   Win32Registry api;
   test::ThrowawayKey base(api, "cli");

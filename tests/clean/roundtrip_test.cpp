@@ -7,6 +7,7 @@
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
 #include "tests/clean/reg_tree.h"
+#include "tests/support/run_program.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -118,24 +119,6 @@ TEST_F(RoundTripTest, RandomTreesThroughOurImporter) {
 }
 
 #ifdef _WIN32
-// Runs a command line and waits for it; its exit code, or -1.
-int RunProgram(const std::string& commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &code);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(code);
-}
 
 // The system's registry editor reads our backup back as it was, but for
 // the terminating zero it adds to text data that lacks one.
