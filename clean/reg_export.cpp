@@ -18,10 +18,10 @@
 namespace veltrane {
 namespace {
 
-// Value names run up to 16383 characters, key names up to 255; a double-byte
-// code page may need two bytes for each.
-constexpr std::uint32_t kLongestValueNameBytes = 2 * 16383 + 1;
-constexpr std::uint32_t kLongestKeyNameBytes = 2 * 255 + 1;
+// The longest names in bytes: a double-byte code page may need two bytes
+// for each character.
+constexpr std::size_t kLongestValueNameBytes = 2 * kMaxValueNameLength + 1;
+constexpr std::size_t kLongestKeyNameBytes = 2 * kMaxKeyNameLength + 1;
 constexpr std::size_t kFlushSize = 1 << 18;
 
 // One export: the wrapper, the text being written and where it goes. Each
@@ -102,7 +102,7 @@ class Exporter {
   void ListSubkeys(const KeyInfo& facts, std::vector<std::string>& subkeys) {
     RegistryApi& api = registry_.Api();
     const RegKey key = registry_.OpenHandle();
-    Reserve(name_, std::max<std::uint32_t>(facts.longestSubkeyName + 1, kLongestKeyNameBytes));
+    Reserve(name_, std::max<std::size_t>(facts.longestSubkeyName + 1, kLongestKeyNameBytes));
     subkeys.reserve(facts.subkeyCount);
     for (std::uint32_t index = 0; index < facts.subkeyCount; ++index) {
       std::uint32_t length = static_cast<std::uint32_t>(name_.size());

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "clean/reg_format.h"
+#include "registry/code_page.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr std::string_view kHeader4 = "REGEDIT4";
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
-constexpr std::size_t kMaxKeyName = 255;
-constexpr std::size_t kMaxValueName = 16383;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -86,17 +85,9 @@ bool AppendInSystemCodePage(char16_t unit, std::string& out) {
   return true;
 #else
   // Windows-1252, the code page of the systems the program runs on here.
-  static const std::array<char16_t, 32> kHigh = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-    out.push_back(static_cast<char>(unit));
-    return true;
-  }
-  const auto it = std::find(kHigh.begin(), kHigh.end(), unit);
-  if (it == kHigh.end()) return false;
-  out.push_back(static_cast<char>(0x80 + (it - kHigh.begin())));
+  const auto byte = UnicodeToCp1252(unit);
+  if (!byte) return false;
+  out.push_back(static_cast<char>(*byte));
   return true;
 #endif
 }
@@ -204,7 +195,7 @@ class Parser {
     while (!rest.empty()) {
       const std::size_t end = std::min(rest.find('\\'), rest.size());
       const std::string_view name = rest.substr(0, end);
-      if (name.size() > kMaxKeyName) {
+      if (name.size() > kMaxKeyNameLength) {
         return Fail(line, "a key name is longer than 255 characters");
       }
       if (!name.empty()) {
@@ -252,7 +243,7 @@ class Parser {
     operation.line = line;
     std::size_t pos = 1;
     if (text.front() == '"' && !ParseQuoted(text, pos, operation.name, line)) return false;
-    if (operation.name.size() > kMaxValueName) {
+    if (operation.name.size() > kMaxValueNameLength) {
       return Fail(line, "a value name is longer than 16383 characters");
     }
     while (pos < text.size() && IsBlank(text[pos])) ++pos;

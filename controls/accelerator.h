@@ -4,10 +4,9 @@
 
 #include <string>
 
-namespace veltrane {
+#include "registry/code_page.h"
 
-// Upper case of a character of code page 1252.
-char UpperCase1252(char character);
+namespace veltrane {
 
 // The marked character of a caption, upper-cased ("E&xit" -> 'X'); 0 when
 // the caption marks none. The first single "&" counts.

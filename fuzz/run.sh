@@ -12,7 +12,7 @@ sources=(
   "$root/fuzz/import_fuzzer.cpp"
   "$root/clean/reg_import.cpp" "$root/clean/reg_export.cpp" "$root/clean/reg_format.cpp"
   "$root/registry/tregistry.cpp" "$root/registry/memory_registry.cpp"
-  "$root/registry/typed_value.cpp"
+  "$root/registry/typed_value.cpp" "$root/registry/code_page.cpp"
 )
 binary="$out/import_fuzzer"
 newest=$(ls -t "${sources[@]}" "$root"/clean/*.h "$root"/registry/*.h | head -1)

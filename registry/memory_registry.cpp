@@ -1,5 +1,7 @@
 #include "registry/memory_registry.h"
 
+#include "registry/code_page.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -12,31 +14,20 @@
 namespace veltrane {
 namespace {
 
-// Registry limits: key names up to 255 characters, value names up to 16383.
-constexpr std::size_t kMaxKeyName = 255;
-constexpr std::size_t kMaxValueName = 16383;
 constexpr std::uint32_t kDeleteRight = 0x10000;
 constexpr std::uint32_t kAllRights = 0xFFFFFFFFu;
 
 // Sort key of each byte: its Windows-1252 character, lower-cased, as a
 // Unicode code point. The registry orders names by these.
-std::array<std::uint16_t, 256> MakeSortKeys() {
-  static const std::uint16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0161,
-      0x2039, 0x0153, 0x008D, 0x017E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x00FF};
-  std::array<std::uint16_t, 256> keys{};
+std::array<char16_t, 256> MakeSortKeys() {
+  std::array<char16_t, 256> keys{};
   for (unsigned c = 0; c < 256; ++c) {
-    std::uint16_t point = static_cast<std::uint16_t>(c);
-    if (c >= 'A' && c <= 'Z') point = static_cast<std::uint16_t>(c + 32);
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) point = static_cast<std::uint16_t>(c + 32);
-    if (c >= 0x80 && c < 0xA0) point = kHigh[c - 0x80];  // Š Œ Ž Ÿ already lower-cased
-    keys[c] = point;
+    keys[c] = Cp1252ToUnicode(static_cast<unsigned char>(LowerCase1252(static_cast<char>(c))));
   }
   return keys;
 }
 
-const std::array<std::uint16_t, 256> kSortKeys = MakeSortKeys();
+const std::array<char16_t, 256> kSortKeys = MakeSortKeys();
 
 // Names reach advapi32 as C strings: everything after a zero byte is lost.
 std::string CName(const std::string& name) { return std::string(name.c_str()); }
@@ -68,18 +59,9 @@ long CheckPath(const std::string& path) {
   if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
   PathNames names(path);
   for (std::string_view name; names.Next(&name);) {
-    if (name.size() > kMaxKeyName) return kErrorInvalidParameter;
+    if (name.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
   }
   return kErrorSuccess;
-}
-
-// Puts a copy of `data` in the caller's buffer, with the zero that the
-// registry adds after string data that lacks one when there is room.
-void Deliver(const std::vector<std::uint8_t>& data, std::uint32_t type, std::uint8_t* buffer,
-             std::uint32_t capacity) {
-  if (data.empty()) return;
-  std::memcpy(buffer, data.data(), data.size());
-  if (IsStringType(type) && data.size() < capacity && data.back() != 0) buffer[data.size()] = 0;
 }
 
 }  // namespace
@@ -133,6 +115,29 @@ struct StoredValue {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
 };
+
+namespace {
+
+// A value's type, size and data as the query calls hand them out: too small
+// a buffer gets 234 and the size needed, and nothing else; string data that
+// lacks its terminating zero gets one after it when there is room.
+long DeliverValue(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* dataSize) {
+  const auto size = static_cast<std::uint32_t>(value.data.size());
+  if (type) *type = value.type;
+  if (data && *dataSize < size) {
+    *dataSize = size;
+    return kErrorMoreData;
+  }
+  if (data && size > 0) {
+    std::memcpy(data, value.data.data(), size);
+    if (IsStringType(value.type) && size < *dataSize && value.data.back() != 0) data[size] = 0;
+  }
+  if (dataSize) *dataSize = size;
+  return kErrorSuccess;
+}
+
+}  // namespace
 
 struct MemoryRegistry::Node {
   const std::string* name = nullptr;  // its entry's name in the parent's table
@@ -199,6 +204,16 @@ RegKey MemoryRegistry::NewHandle(const Slot& node, std::uint32_t access) {
 }
 
 void MemoryRegistry::Touch(Node& node) { node.lastWriteTime = ++clock_; }
+
+long MemoryRegistry::Use(RegKey key, std::uint32_t right, Node** node) {
+  ++calls_;
+  const Slot* slot = nullptr;
+  std::uint32_t access = 0;
+  if (long r = Resolve(key, &slot, &access)) return r;
+  if (!(access & right)) return kErrorAccessDenied;
+  *node = slot->get();
+  return kErrorSuccess;
+}
 
 long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool create,
                           const Slot** found, bool* created) {
@@ -284,12 +299,8 @@ long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::
 }
 
 long MemoryRegistry::QueryInfoKey(RegKey key, KeyInfo* info) {
-  ++calls_;
-  const Slot* slot = nullptr;
-  std::uint32_t access = 0;
-  if (long r = Resolve(key, &slot, &access)) return r;
-  Node* node = slot->get();
-  if (!(access & kKeyQueryValue)) return kErrorAccessDenied;
+  Node* node = nullptr;
+  if (long r = Use(key, kKeyQueryValue, &node)) return r;
   KeyInfo facts;
   facts.subkeyCount = static_cast<std::uint32_t>(node->subkeys.Size());
   facts.valueCount = static_cast<std::uint32_t>(node->values.Size());
@@ -311,12 +322,8 @@ long MemoryRegistry::QueryInfoKey(RegKey key, KeyInfo* info) {
 
 long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
                              std::uint32_t* nameLength) {
-  ++calls_;
-  const Slot* slot = nullptr;
-  std::uint32_t access = 0;
-  if (long r = Resolve(key, &slot, &access)) return r;
-  Node* node = slot->get();
-  if (!(access & kKeyEnumerateSubKeys)) return kErrorAccessDenied;
+  Node* node = nullptr;
+  if (long r = Use(key, kKeyEnumerateSubKeys, &node)) return r;
   if (index >= node->subkeys.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength) return kErrorInvalidParameter;
   const std::string& found = node->subkeys.At(index).first;
@@ -329,23 +336,12 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
 long MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
                                std::uint32_t* nameLength, std::uint32_t* type, std::uint8_t* data,
                                std::uint32_t* dataSize) {
-  ++calls_;
-  const Slot* slot = nullptr;
-  std::uint32_t access = 0;
-  if (long r = Resolve(key, &slot, &access)) return r;
-  Node* node = slot->get();
-  if (!(access & kKeyQueryValue)) return kErrorAccessDenied;
+  Node* node = nullptr;
+  if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (index >= node->values.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength || (data && !dataSize)) return kErrorInvalidParameter;
   const auto [valueName, value] = node->values.At(index);
-  const auto size = static_cast<std::uint32_t>(value.data.size());
-  if (type) *type = value.type;
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return kErrorMoreData;
-  }
-  if (data) Deliver(value.data, value.type, data, *dataSize);
-  if (dataSize) *dataSize = size;
+  if (long r = DeliverValue(value, type, data, dataSize)) return r;
   if (valueName.size() >= *nameLength) {
     // As the registry does: as much of the name as fits, cut short.
     if (*nameLength > 0) {
@@ -361,37 +357,20 @@ long MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
 
 long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                 std::uint8_t* data, std::uint32_t* dataSize) {
-  ++calls_;
-  const Slot* slot = nullptr;
-  std::uint32_t access = 0;
-  if (long r = Resolve(key, &slot, &access)) return r;
-  Node* node = slot->get();
-  if (!(access & kKeyQueryValue)) return kErrorAccessDenied;
+  Node* node = nullptr;
+  if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (data && !dataSize) return kErrorInvalidParameter;
   const StoredValue* found = node->values.Find(CName(name));
   if (!found) return kErrorFileNotFound;
-  const StoredValue& value = *found;
-  const auto size = static_cast<std::uint32_t>(value.data.size());
-  if (type) *type = value.type;
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return kErrorMoreData;
-  }
-  if (data) Deliver(value.data, value.type, data, *dataSize);
-  if (dataSize) *dataSize = size;
-  return kErrorSuccess;
+  return DeliverValue(*found, type, data, dataSize);
 }
 
 long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
-  ++calls_;
-  const Slot* slot = nullptr;
-  std::uint32_t access = 0;
-  if (long r = Resolve(key, &slot, &access)) return r;
-  Node* node = slot->get();
-  if (!(access & kKeySetValue)) return kErrorAccessDenied;
+  Node* node = nullptr;
+  if (long r = Use(key, kKeySetValue, &node)) return r;
   const std::string valueName = CName(name);
-  if (valueName.size() > kMaxValueName) return kErrorInvalidParameter;
+  if (valueName.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (size > 0 && !data) return kErrorNoAccess;
   // A value written again under another spelling keeps its first one.
   StoredValue* value = node->values.Find(valueName);
@@ -403,12 +382,8 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 }
 
 long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
-  ++calls_;
-  const Slot* slot = nullptr;
-  std::uint32_t access = 0;
-  if (long r = Resolve(key, &slot, &access)) return r;
-  Node* node = slot->get();
-  if (!(access & kKeySetValue)) return kErrorAccessDenied;
+  Node* node = nullptr;
+  if (long r = Use(key, kKeySetValue, &node)) return r;
   const std::string valueName = CName(name);
   if (!node->values.Find(valueName)) return kErrorFileNotFound;
   node->values.Erase(valueName);

@@ -27,7 +27,6 @@ namespace veltrane {
 // Orders names as the registry enumerates them: by lower-cased character,
 // the 8-bit text read in the Windows-1252 code page.
 struct RegistryNameLess {
-  using is_transparent = void;
   bool operator()(const std::string& a, const std::string& b) const;
 };
 
@@ -74,6 +73,8 @@ class MemoryRegistry final : public RegistryApi {
   long Walk(const Slot* start, const std::string& path, bool create, const Slot** found,
             bool* created);
   RegKey NewHandle(const Slot& node, std::uint32_t access);
+  // Counts the call and resolves `key`, which must carry `right`.
+  long Use(RegKey key, std::uint32_t right, Node** node);
   void Touch(Node& node);
 
   std::map<RegKey, Slot> roots_;

@@ -3,6 +3,7 @@
 // to advapi32; MemoryRegistry is a portable store that answers the same.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -42,6 +43,10 @@ enum : long {
   kErrorCantWrite = 1013,
   kErrorNoAccess = 998,
 };
+
+// The longest names the registry takes, in characters.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxValueNameLength = 16383;
 
 // Registry value types.
 enum : std::uint32_t {

@@ -25,9 +25,8 @@ std::string Quoted(const char* format, const std::string& name) {
   throw ERegistryException(Quoted("Failed to set data for '%s'", name));
 }
 
-// Registry names are at most 255 characters for keys and 16383 for values;
-// a listing grows its buffer up to this when a name does not fit.
-constexpr std::uint32_t kLongestName = 16384;
+// A listing grows its buffer up to this when a name does not fit.
+constexpr std::size_t kLongestName = kMaxValueNameLength + 1;
 
 // Enumerates the subkey or value name at `index` into `buffer`. A name
 // longer than the key query said (a double-byte code page, or a name added
@@ -41,7 +40,7 @@ long EnumName(RegistryApi& api, RegKey key, std::uint32_t index, bool subkey, st
         subkey ? api.EnumKey(key, index, buffer.data(), length)
                : api.EnumValue(key, index, buffer.data(), length, nullptr, nullptr, nullptr);
     if (result != kErrorMoreData || buffer.size() >= kLongestName) return result;
-    buffer.assign(std::min<std::size_t>(buffer.size() * 2, kLongestName), '\0');
+    buffer.assign(std::min(buffer.size() * 2, kLongestName), '\0');
   }
 }
 
@@ -285,9 +284,8 @@ std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& pat
   std::uint8_t buffer[256];
   std::uint32_t size = sizeof buffer;
   const long result = api.QueryValue(key, name, nullptr, buffer, &size);
-  // An empty path gives back the key we were given, which is not ours to
-  // close.
-  if (*path.c_str() != '\0') api.CloseKey(key);
+  // An empty path gives back the root itself, which is not ours to close.
+  if (key != root) api.CloseKey(key);
   if (result != kErrorSuccess || size == 0) return {};
   return std::string(reinterpret_cast<const char*>(buffer), size - 1);
 }

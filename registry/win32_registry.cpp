@@ -73,17 +73,30 @@ LONG WalkLeadingPieces(PieceKey& key, const std::string& path, REGSAM access, bo
   return ERROR_SUCCESS;
 }
 
+// Makes `call(start, path)` once with the whole path; when Wine refuses it
+// for its length, again from the key its leading pieces lead to (walked
+// with `walkAccess`, created on the way when `create`), with the rest.
+template <typename Call>
+LONG InPieces(RegKey parent, const std::string& path, REGSAM walkAccess, bool create, Call call) {
+  const LONG r = call(ToHkey(parent), path.c_str());
+  if (!NeedsPieces(r, path)) return r;
+  PieceKey start(ToHkey(parent));
+  std::string rest;
+  if (const LONG walked = WalkLeadingPieces(start, path, walkAccess, create, &rest)) return walked;
+  return call(start.Get(), rest.c_str());
+}
+
 }  // namespace
 
 long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   HKEY key = nullptr;
-  LONG r = RegOpenKeyA(ToHkey(parent), subkey.c_str(), &key);
-  if (NeedsPieces(r, subkey)) {
-    PieceKey start(ToHkey(parent));
-    std::string rest;
-    r = WalkLeadingPieces(start, subkey, MAXIMUM_ALLOWED, false, &rest);
-    if (r == ERROR_SUCCESS) r = RegOpenKeyExA(start.Get(), rest.c_str(), 0, MAXIMUM_ALLOWED, &key);
-  }
+  const LONG r =
+      InPieces(parent, subkey, MAXIMUM_ALLOWED, false, [&](HKEY start, const char* path) {
+        // After a walk in pieces the rest is opened with the rights RegOpenKeyA
+        // asks for, as a new handle.
+        return start == ToHkey(parent) ? RegOpenKeyA(start, path, &key)
+                                       : RegOpenKeyExA(start, path, 0, MAXIMUM_ALLOWED, &key);
+      });
   if (r == ERROR_SUCCESS) *result = FromHkey(key);
   return r;
 }
@@ -91,13 +104,9 @@ long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* re
 long Win32Registry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                               RegKey* result) {
   HKEY key = nullptr;
-  LONG r = RegOpenKeyExA(ToHkey(parent), subkey.c_str(), 0, access, &key);
-  if (NeedsPieces(r, subkey)) {
-    PieceKey start(ToHkey(parent));
-    std::string rest;
-    r = WalkLeadingPieces(start, subkey, MAXIMUM_ALLOWED, false, &rest);
-    if (r == ERROR_SUCCESS) r = RegOpenKeyExA(start.Get(), rest.c_str(), 0, access, &key);
-  }
+  const LONG r = InPieces(
+      parent, subkey, MAXIMUM_ALLOWED, false,
+      [&](HKEY start, const char* path) { return RegOpenKeyExA(start, path, 0, access, &key); });
   if (r == ERROR_SUCCESS) *result = FromHkey(key);
   return r;
 }
@@ -106,17 +115,10 @@ long Win32Registry::CreateKeyEx(RegKey parent, const std::string& subkey, std::u
                                 RegKey* result, std::uint32_t* disposition) {
   HKEY key = nullptr;
   DWORD how = 0;
-  LONG r = RegCreateKeyExA(ToHkey(parent), subkey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           access, nullptr, &key, &how);
-  if (NeedsPieces(r, subkey)) {
-    PieceKey start(ToHkey(parent));
-    std::string rest;
-    r = WalkLeadingPieces(start, subkey, access, true, &rest);
-    if (r == ERROR_SUCCESS) {
-      r = RegCreateKeyExA(start.Get(), rest.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                          nullptr, &key, &how);
-    }
-  }
+  const LONG r = InPieces(parent, subkey, access, true, [&](HKEY start, const char* path) {
+    return RegCreateKeyExA(start, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                           &how);
+  });
   if (r == ERROR_SUCCESS) {
     *result = FromHkey(key);
     if (disposition) *disposition = how;
