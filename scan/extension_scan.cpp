@@ -17,35 +17,18 @@ constexpr int kPauseMilliseconds = 100;
 void hkcuext(ScanContext& context) {
   context.Memo1.clear();
   context.Memo2.clear();
-  {
-    TRegistry fileExts(context.Registry);
-    fileExts.SelectRoot(kHkeyCurrentUser);
-    if (fileExts.OpenPath(kFileExts, false)) fileExts.ListSubkeys(context.Memo1);
-  }
-  const int count = static_cast<int>(context.Memo1.size());
+  ListKey(context.Registry, kFileExts, Listing::kSubkeys, context.Memo1);
   context.Host.SetProgressPosition(0);
-  context.Host.SetProgressMax(count);
-  for (int i = 0; i < count; ++i) {
-    context.Host.ProcessMessages();
-    context.Host.Pause(kPauseMilliseconds);
-    context.Host.SetProgressPosition(i);
-    if (static_cast<std::size_t>(i) >= context.Memo1.size()) break;
-    const std::string extension = LineText(context.Memo1[i]);
+  context.Host.SetProgressMax(static_cast<int>(context.Memo1.size()));
+  ForEachListedName(context, context.Memo1, kPauseMilliseconds, [&](const std::string& extension) {
     context.Host.SetStatus(kStatusRoot + extension);
-
-    context.Memo2.clear();
-    {
-      TRegistry progids(context.Registry);
-      progids.SelectRoot(kHkeyCurrentUser);
-      if (progids.OpenPath(kFileExts + "\\" + extension + "\\OpenWithProgids", false)) {
-        progids.ListValues(context.Memo2);
-      }
-    }
+    ListKey(context.Registry, kFileExts + "\\" + extension + "\\OpenWithProgids", Listing::kValues,
+            context.Memo2);
     if (context.Memo2.empty()) {
       AddFinding(context, Finding{kCategoryEmptyExtension, extension, std::string(), kLocation},
                  true);
     }
-  }
+  });
 }
 
 }  // namespace veltrane

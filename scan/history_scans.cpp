@@ -30,30 +30,20 @@ constexpr int kPauseMilliseconds = 200;
 
 void ScanHistory(ScanContext& context, const HistoryKey& history) {
   context.Memo1.clear();
-  {
-    TRegistry key(context.Registry);
-    key.SelectRoot(kHkeyCurrentUser);
-    if (key.OpenPath(history.listingPath, false)) key.ListValues(context.Memo1);
-  }
+  ListKey(context.Registry, history.listingPath, Listing::kValues, context.Memo1);
   if (context.Memo1.empty()) return;  // the bar and the status line keep what they show
 
-  const int count = static_cast<int>(context.Memo1.size());
   context.Host.SetProgressPosition(0);
-  context.Host.SetProgressMax(count);
+  context.Host.SetProgressMax(static_cast<int>(context.Memo1.size()));
   const std::string statusRoot = std::string("HKEY_CURRENT_USER") + history.listingPath + "\\";
-  for (int i = 0; i < count; ++i) {
-    context.Host.ProcessMessages();
-    context.Host.Pause(kPauseMilliseconds);
-    context.Host.SetProgressPosition(i);
-    if (static_cast<std::size_t>(i) >= context.Memo1.size()) break;
-    const std::string name = LineText(context.Memo1[i]);
+  ForEachListedName(context, context.Memo1, kPauseMilliseconds, [&](const std::string& name) {
     context.Host.SetStatus(statusRoot + name);
     // A value deleted since the listing still gets its row, with no data.
     AddFinding(context, Finding{history.category, name,
                                 QueryValueText(context.Registry, kHkeyCurrentUser,
                                                history.readingPath, name),
                                 history.location});
-  }
+  });
 }
 
 }  // namespace

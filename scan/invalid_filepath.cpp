@@ -47,18 +47,6 @@ std::string CleanDepthFive(std::string text) {
   return RemoveAll("\"", text);
 }
 
-void ListKey(ScanContext& context, const std::string& keyPath, TextList& list, bool subkeys) {
-  list.clear();
-  TRegistry key(context.Registry);
-  key.SelectRoot(kHkeyCurrentUser);
-  if (!key.OpenPath(kListingRoot + keyPath, false)) return;  // contributes no names
-  if (subkeys) {
-    key.ListSubkeys(list);
-  } else {
-    key.ListValues(list);
-  }
-}
-
 void ExamineValue(ScanContext& context, int depth, const std::string& keyPath,
                   const std::string& parentName, const std::string& name) {
   const std::string data =
@@ -81,14 +69,14 @@ void VisitKey(ScanContext& context, int depth, const std::string& keyPath,
               const std::string& parentName, const std::string& name) {
   context.Host.SetStatus(kStatusRoot + keyPath);
   TextList& values = context.Memo(2 * depth);
-  ListKey(context, keyPath, values, false);
+  ListKey(context.Registry, kListingRoot + keyPath, Listing::kValues, values);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const std::string valueName = LineText(values[i]);
     ExamineValue(context, depth, keyPath, parentName, valueName);
   }
   if (depth == kDeepest) return;
   TextList& subkeys = context.Memo(2 * depth + 1);
-  ListKey(context, keyPath, subkeys, true);
+  ListKey(context.Registry, kListingRoot + keyPath, Listing::kSubkeys, subkeys);
   for (std::size_t i = 0; i < subkeys.size(); ++i) {
     const std::string subkey = LineText(subkeys[i]);
     VisitKey(context, depth + 1, keyPath + "\\" + subkey, name, subkey);
@@ -134,11 +122,7 @@ void invalid_filepath(ScanContext& context) {
   context.FindingCount = 0;
   for (int number = 1; number <= 12; ++number) context.Memo(number).clear();
 
-  {
-    TRegistry software(context.Registry);
-    software.SelectRoot(kHkeyCurrentUser);
-    if (software.OpenPath(kListingRoot, false)) software.ListSubkeys(context.Memo1);
-  }
+  ListKey(context.Registry, kListingRoot, Listing::kSubkeys, context.Memo1);
   const int count = static_cast<int>(context.Memo1.size());
   context.Host.SetProgressPosition(0);
   context.Host.SetProgressMax(count);

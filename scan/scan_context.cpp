@@ -20,6 +20,18 @@ TextList& ScanContext::Memo(int number) {
   return *memos[number - 1];
 }
 
+void ListKey(RegistryApi& registry, const std::string& path, Listing what, TextList& list) {
+  list.clear();
+  TRegistry key(registry);
+  key.SelectRoot(kHkeyCurrentUser);
+  if (!key.OpenPath(path, false)) return;
+  if (what == Listing::kSubkeys) {
+    key.ListSubkeys(list);
+  } else {
+    key.ListValues(list);
+  }
+}
+
 void AddFinding(ScanContext& context, Finding row, bool select) {
   row.Checked = true;
   // The row is filled before it is appended, so it is always the new last

@@ -48,6 +48,28 @@ inline std::string LineText(const std::string& line) {
   return line.empty() ? std::string() : line.substr(1);
 }
 
+// Lists the subkeys or the values of `path` (absolute, below
+// HKEY_CURRENT_USER) into `list` through a fresh wrapper, one blank before
+// each name; a key that does not open leaves the list empty.
+enum class Listing { kSubkeys, kValues };
+void ListKey(RegistryApi& registry, const std::string& path, Listing what, TextList& list);
+
+// The slower checks' walk over a working list: before each line the waiting
+// messages are handled, then a pause of `pauseMs`, then the progress bar
+// moves to the line's index and `visit` gets its name. The count is taken
+// at the start; a list that another command emptied meanwhile ends the walk.
+template <typename Visit>
+void ForEachListedName(ScanContext& context, const TextList& list, int pauseMs, Visit&& visit) {
+  const int count = static_cast<int>(list.size());
+  for (int i = 0; i < count; ++i) {
+    context.Host.ProcessMessages();
+    context.Host.Pause(pauseMs);
+    context.Host.SetProgressPosition(i);
+    if (static_cast<std::size_t>(i) >= list.size()) break;
+    visit(LineText(list[i]));
+  }
+}
+
 // Appends a ticked row to lvax, makes it the selected row when `select`
 // (the extension scan does), repaints the list and counts the row in
 // FindingCount.
