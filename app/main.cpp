@@ -13,8 +13,8 @@
 #include "app/message_pump.h"
 #include "app/site.h"
 #include "app/test_thread.h"
+#include "app/win32_desktop.h"
 #include "clean/backup.h"
-#include "clean/win32_desktop.h"
 #include "registry/win32_registry.h"
 #include "scan/win32_file_probe.h"
 

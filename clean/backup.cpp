@@ -60,9 +60,16 @@ bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
 std::string ExecutableFolder() {
   std::string path;
 #ifdef _WIN32
-  char buffer[MAX_PATH * 2];
-  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  if (length > 0 && length < sizeof buffer) path.assign(buffer, length);
+  path.resize(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // cut short: a longer path
+  }
   const std::size_t cut = path.find_last_of("\\/:");
 #else
   char buffer[4096];

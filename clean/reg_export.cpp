@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "clean/reg_format.h"
+#include "clean/unique_file.h"
 #include "registry/tregistry.h"
 
 #ifdef _WIN32
@@ -148,16 +149,12 @@ std::string WithoutTrailingBackslash(const std::string& keyPath) {
   throw EInOutError(code, "I/O error " + std::to_string(code));
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
                      const std::string& fileName) {
   const std::string path = WithoutTrailingBackslash(keyPath);
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "wb"));
+  UniqueFile file(std::fopen(fileName.c_str(), "wb"));
   if (!file) return false;
   Exporter exporter(api, root, [&](const std::string& text) {
     if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) RaiseWriteError();

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "clean/reg_format.h"
+#include "clean/unique_file.h"
 #include "registry/code_page.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
@@ -460,10 +461,6 @@ bool Apply(RegistryApi& api, const std::vector<RegOperation>& operations, Import
   return true;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 std::string RegImportError::Text() const {
@@ -488,7 +485,7 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
                    RegImportError& error) {
   summary = ImportSummary{};
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+  UniqueFile file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
     error = {0, "cannot open " + fileName};
     return false;

@@ -20,9 +20,4 @@ class Win32Desktop final : public Desktop {
 // True when ntdll.dll exports wine_get_version: the program runs under Wine.
 bool RunningUnderWine();
 
-// Waits `milliseconds`, handling the window messages that arrive meanwhile,
-// so the program's windows keep answering. A WM_QUIT met here is posted
-// again for the message loop.
-void WaitPumpingMessages(int milliseconds);
-
 }  // namespace veltrane

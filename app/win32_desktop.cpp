@@ -2,7 +2,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include "clean/win32_desktop.h"
+#include "app/win32_desktop.h"
 
 namespace veltrane {
 namespace {
@@ -38,24 +38,6 @@ int Win32Desktop::MessageBox(WindowHandle owner, const std::string& text,
 bool RunningUnderWine() {
   const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-void WaitPumpingMessages(int milliseconds) {
-  const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
-  for (;;) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));
-        return;
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    const ULONGLONG now = GetTickCount64();
-    if (now >= until) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
-  }
 }
 
 }  // namespace veltrane
