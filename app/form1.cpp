@@ -7,6 +7,7 @@
 #include "app/control_ids.h"
 #include "app/form2.h"
 #include "app/form3.h"
+#include "app/form_frame.h"
 #include "app/message_pump.h"
 #include "app/resource.h"
 #include "app/site.h"
@@ -78,13 +79,9 @@ bool TForm1::Create() {
                           LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
   font_ = CreateFontFrom(FontDesc{"Tahoma", 13});
   listFont_ = CreateFontFrom(FontDesc{"Tahoma", 12});
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  if (!CreateHandle(windowClass, 0, site::kMainCaption, kStyle, left, top, width, height,
-                    nullptr)) {
+  const RECT frame = CentredFrame(kStyle, kClientWidth, kClientHeight);
+  if (!CreateHandle(windowClass, 0, site::kMainCaption, kStyle, frame.left, frame.top,
+                    frame.right - frame.left, frame.bottom - frame.top, nullptr)) {
     return false;
   }
   CreateControls();
@@ -261,7 +258,8 @@ void TForm1::loptionsClick() {
 void TForm1::GradientButton4Click() { loptionsClick(); }
 
 void TForm1::lhelpClick() {
-  services_.desktop.ShellExecute(0, "", site::kHelpPage, "", "", SW_SHOWNORMAL);
+  services_.desktop.ShellExecute(0, "", std::string(site::kWebHost) + site::kHelpPath, "", "",
+                                 SW_SHOWNORMAL);
 }
 
 void TForm1::GradientButton5Click() { lhelpClick(); }

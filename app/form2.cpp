@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/control_ids.h"
+#include "app/form_frame.h"
 #include "app/resource.h"
 #include "app/site.h"
 
@@ -38,13 +39,11 @@ bool TForm2::Create(HWND owner) {
       kClassName, 0, nullptr, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
       LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
   font_ = CreateFontFrom(Font("Tahoma", k8Points));
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  if (!CreateHandle(windowClass, 0, site::kAboutCaption, kStyle, 0, 0, frame.right - frame.left,
-                    frame.bottom - frame.top, owner)) {
+  const RECT frame = CentredFrame(kStyle, kClientWidth, kClientHeight);
+  if (!CreateHandle(windowClass, 0, site::kAboutCaption, kStyle, frame.left, frame.top,
+                    frame.right - frame.left, frame.bottom - frame.top, owner)) {
     return false;
   }
-  CentreOnScreen();
   CreateControls();
   return true;
 }
@@ -75,7 +74,7 @@ void TForm2::CreateControls() {
   Label8.OnClick = [this] { Label8Click(); };
   Label8.OnMouseMove = [this](int x, int y) { Label8MouseMove(x, y); };
   Label8.OnMouseLeave = [this] { Label8MouseLeave(); };
-  Label8.Create(panel, 16, 120, site::kWebAddress, 0, 0, ids::kLabel8);
+  Label8.Create(panel, 16, 120, std::string(site::kWebScheme) + site::kWebHost, 0, 0, ids::kLabel8);
 
   Label9.SetFont(Font("Tahoma", 13));
   Label9.SetHandCursor(true);
@@ -88,15 +87,6 @@ void TForm2::CreateControls() {
   clsbtn.Create(panel, 256, 152, 75, 25, ids::kClsbtn);
 }
 
-void TForm2::CentreOnScreen() {
-  RECT r{};
-  GetWindowRect(Handle(), &r);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TForm2::ShowSplash() {
   if (!Handle()) return;
   ShowWindow(Handle(), SW_SHOWNORMAL);
@@ -106,7 +96,7 @@ void TForm2::ShowSplash() {
 
 int TForm2::ShowModal() {
   if (!Handle()) return 0;
-  CentreOnScreen();
+  CentreOnScreen(Handle());
   return Window::ShowModal();
 }
 

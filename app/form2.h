@@ -53,7 +53,6 @@ class TForm2 final : public Window {
 
  private:
   void CreateControls();
-  void CentreOnScreen();
 
   Desktop& desktop_;
   UniqueFont font_;

@@ -1,6 +1,7 @@
 #include "app/form3.h"
 
 #include "app/control_ids.h"
+#include "app/form_frame.h"
 #include "app/message_pump.h"
 #include "app/resource.h"
 #include "app/site.h"
@@ -31,12 +32,9 @@ bool TForm3::Create(HWND owner) {
       kClassName, 0, nullptr, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
       LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
   font_ = CreateFontFrom(FontDesc{"Tahoma", 11});
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  if (!CreateHandle(windowClass, 0, site::kOptionsCaption, kStyle,
-                    (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                    (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner)) {
+  const RECT frame = CentredFrame(kStyle, kClientWidth, kClientHeight);
+  if (!CreateHandle(windowClass, 0, site::kOptionsCaption, kStyle, frame.left, frame.top,
+                    frame.right - frame.left, frame.bottom - frame.top, owner)) {
     return false;
   }
   CreateControls();

@@ -9,11 +9,12 @@ inline constexpr const char* kMainCaption = "Veltrane 1.0";
 inline constexpr const char* kAboutCaption = "About";
 inline constexpr const char* kOptionsCaption = "Options";
 
-// The web site's host; the help page and the About link hand it to the
-// shell without a scheme.
+// The web site's host: the About link hands it to the shell as it is, the
+// help command with the page's path, both without a scheme; the link shows
+// it as a web address.
 inline constexpr const char* kWebHost = "www.veltrane.example";
-inline constexpr const char* kHelpPage = "www.veltrane.example/help.html";
-inline constexpr const char* kWebAddress = "http://www.veltrane.example";
+inline constexpr const char* kHelpPath = "/help.html";
+inline constexpr const char* kWebScheme = "http://";
 inline constexpr const char* kSupportMail = "mailto:support@veltrane.example";
 
 inline constexpr const char* kProductName = "Veltrane";

@@ -43,14 +43,10 @@ class ConsoleDesktop final : public Desktop {
 
 int RunClean(const std::vector<std::string>& arguments, Environment& environment) {
   std::string error;
-  const auto parsed = ParseArguments(arguments, {"--tsv", "--help"}, {"--skip"}, error);
+  const auto parsed = ParseArguments(arguments, {"--tsv"}, {"--skip"}, error);
   if (!parsed) return UsageError(environment, "clean: " + error);
   if (!parsed->positionals.empty()) {
     return UsageError(environment, "clean: unexpected argument " + parsed->positionals.front());
-  }
-  if (parsed->Has("--help")) {
-    environment.out << Help();
-    return kExitSuccess;
   }
   std::vector<std::string> skipped;
   for (const auto& [option, check] : parsed->options) {

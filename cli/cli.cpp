@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace veltrane::cli {
@@ -78,9 +79,16 @@ int Run(const std::vector<std::string>& arguments, Environment& environment) {
   }
   for (const Command& command : Commands()) {
     if (command.name != name) continue;
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+    // "--help" among a command's options (before any "--") asks for the help.
+    if (std::find(rest.begin(), std::find(rest.begin(), rest.end(), "--"), "--help") !=
+        rest.end()) {
+      environment.out << Help();
+      environment.out.flush();
+      return kExitSuccess;
+    }
     try {
-      const int status = command.run(
-          std::vector<std::string>(arguments.begin() + 1, arguments.end()), environment);
+      const int status = command.run(rest, environment);
       environment.out.flush();
       environment.err.flush();
       return status;

@@ -30,6 +30,7 @@ struct Environment {
   std::string exeFolder;  // the executable's folder, with its trailing backslash
 };
 
+// A command's arguments never hold "--help" before "--": Run answers that.
 struct Command {
   std::string name;
   std::string synopsis;     // "scan [--tsv]"

@@ -31,14 +31,10 @@ namespace {
 
 int RunScan(const std::vector<std::string>& arguments, Environment& environment) {
   std::string error;
-  const auto parsed = ParseArguments(arguments, {"--tsv", "--help"}, {}, error);
+  const auto parsed = ParseArguments(arguments, {"--tsv"}, {}, error);
   if (!parsed) return UsageError(environment, "scan: " + error);
   if (!parsed->positionals.empty()) {
     return UsageError(environment, "scan: unexpected argument " + parsed->positionals.front());
-  }
-  if (parsed->Has("--help")) {
-    environment.out << Help();
-    return kExitSuccess;
   }
   ScanSession session(environment);
   // Only reads: the backup belongs to the commands that change the registry.

@@ -140,10 +140,6 @@ void ApplyProgressScheme(TProgressColorScheme scheme, ProgressColors& colors) {
   colors = {own[0], own[1], own[2], own[3], own[4]};
 }
 
-}  // namespace veltrane
-
-namespace veltrane {
-
 ButtonColors InitialButtonColors() {
   ButtonColors colors{};
   bool gradient = false;

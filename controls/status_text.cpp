@@ -3,14 +3,6 @@
 #include <windowsx.h>
 
 namespace veltrane {
-namespace {
-
-bool ModifiersHeld() {
-  return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-}
-
-}  // namespace
-
 TCustomStatusText::TCustomStatusText() : TTextControl(65, 17) {}
 TCustomStatusText::~TCustomStatusText() = default;
 
@@ -153,7 +145,7 @@ LRESULT TCustomStatusText::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_MOUSELEAVE: PointerGone(); return 0;
     case WM_KEYDOWN:
-      if (wParam == VK_SPACE && GetFocus() == Handle() && !ModifiersHeld() && !mouseDown_ &&
+      if (wParam == VK_SPACE && GetFocus() == Handle() && !ModifierKeysHeld() && !mouseDown_ &&
           !keyDown_) {
         keyDown_ = true;
         Repaint();

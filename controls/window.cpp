@@ -13,10 +13,6 @@ Window::ExceptionReporter& Reporter() {
   return reporter;
 }
 
-bool ModifiersHeld() {
-  return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-}
-
 // The windows below `root` in window order, the focused one first.
 std::vector<HWND> ControlsFocusedFirst(HWND root, HWND focus) {
   std::vector<HWND> windows;
@@ -170,6 +166,10 @@ int Window::ShowModal() {
   return modalResult_;
 }
 
+bool ModifierKeysHeld() {
+  return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+}
+
 bool CanFocusWindow(HWND window) {
   for (HWND w = window; w; w = GetParent(w)) {
     if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
@@ -196,7 +196,7 @@ bool TranslateControlKeys(const MSG& message) {
           SendMessageA(focus, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
       if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
     }
-    const bool modifiers = ModifiersHeld();
+    const bool modifiers = ModifierKeysHeld();
     return OfferToControls(
         root, focus, [&](Window& control) { return control.DialogKey(message.wParam, modifiers); });
   }

@@ -141,6 +141,9 @@ bool TranslateControlKeys(const MSG& message);
 // TranslateControlKeys, else TranslateMessage and DispatchMessageA.
 void DispatchMessageWithKeys(const MSG& message);
 
+// True while Shift, Ctrl or Alt is held.
+bool ModifierKeysHeld();
+
 // True when `window` and all its ancestors are visible and enabled, the
 // condition for taking the focus.
 bool CanFocusWindow(HWND window);
