@@ -4,17 +4,18 @@
 // natively. Also counts registry calls and the export's peak heap use.
 //
 //   export_bench [keys]
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 
+#include "bench/heap_meter.h"
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
+#include "tests/support/forwarding_registry.h"
+#include "tests/support/run_program.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -24,85 +25,8 @@
 #include "registry/win32_registry.h"
 #endif
 
-namespace {
-
-// Live heap bytes and their peak, for the export's peak memory.
-std::atomic<std::size_t> gLive{0};
-std::atomic<std::size_t> gPeak{0};
-
-void Count(std::size_t bytes) {
-  const std::size_t live = gLive += bytes;
-  std::size_t peak = gPeak.load();
-  while (live > peak && !gPeak.compare_exchange_weak(peak, live)) {
-  }
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size + 16);
-  if (!block) throw std::bad_alloc();
-  *static_cast<std::size_t*>(block) = size;
-  Count(size);
-  return static_cast<char*>(block) + 16;
-}
-void operator delete(void* pointer) noexcept {
-  if (!pointer) return;
-  void* block = static_cast<char*>(pointer) - 16;
-  gLive -= *static_cast<std::size_t*>(block);
-  std::free(block);
-}
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete[](void* pointer) noexcept { operator delete(pointer); }
-void operator delete[](void* pointer, std::size_t) noexcept { operator delete(pointer); }
-
 namespace veltrane {
 namespace {
-
-// Counts the calls that reach the registry.
-class CountingRegistry final : public RegistryApi {
- public:
-  explicit CountingRegistry(RegistryApi& inner) : inner_(inner) {}
-  long OpenKey(RegKey p, const std::string& s, RegKey* r) override {
-    return ++calls, inner_.OpenKey(p, s, r);
-  }
-  long OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override {
-    return ++calls, inner_.OpenKeyEx(p, s, a, r);
-  }
-  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
-                   std::uint32_t* d) override {
-    return ++calls, inner_.CreateKeyEx(p, s, a, r, d);
-  }
-  long QueryInfoKey(RegKey k, KeyInfo* i) override { return ++calls, inner_.QueryInfoKey(k, i); }
-  long EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l) override {
-    return ++calls, inner_.EnumKey(k, i, n, l);
-  }
-  long EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l, std::uint32_t* t,
-                 std::uint8_t* d, std::uint32_t* s) override {
-    return ++calls, inner_.EnumValue(k, i, n, l, t, d, s);
-  }
-  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
-                  std::uint32_t* s) override {
-    return ++calls, inner_.QueryValue(k, n, t, d, s);
-  }
-  long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d,
-                std::uint32_t s) override {
-    return ++calls, inner_.SetValue(k, n, t, d, s);
-  }
-  long DeleteValue(RegKey k, const std::string& n) override {
-    return ++calls, inner_.DeleteValue(k, n);
-  }
-  long DeleteKey(RegKey p, const std::string& s) override {
-    return ++calls, inner_.DeleteKey(p, s);
-  }
-  long CloseKey(RegKey k) override { return ++calls, inner_.CloseKey(k); }
-
-  std::uint64_t calls = 0;
-
- private:
-  RegistryApi& inner_;
-};
 
 double Seconds(std::chrono::steady_clock::duration elapsed) {
   return std::chrono::duration<double>(elapsed).count();
@@ -146,18 +70,8 @@ void Seed(RegistryApi& api, const std::string& top, int keys) {
 #ifdef _WIN32
 // Seconds that `regedit /e FILE KEY` takes, process start included.
 double RunEditor(const std::string& key, const std::string& file) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string line = "regedit.exe /e \"" + file + "\" \"" + key + "\"";
   const auto start = std::chrono::steady_clock::now();
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process)) {
-    return 1e9;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (RunProgram("regedit.exe /e \"" + file + "\" \"" + key + "\"") < 0) return 1e9;
   return Seconds(std::chrono::steady_clock::now() - start);
 }
 #endif
@@ -194,13 +108,13 @@ int main(int argc, char** argv) {
   std::size_t peak = 0;
   for (int run = 0; run < 2; ++run) {
     const std::uint64_t before = api.calls;
-    gPeak = gLive.load();
-    const std::size_t base = gLive.load();
+    bench::ResetHeapPeak();
+    const std::size_t base = bench::HeapInUse();
     const auto start = Clock::now();
     ExportKeyToFile(api, kHkeyCurrentUser, top, ours);
     best = std::min(best, Seconds(Clock::now() - start));
     calls = api.calls - before;
-    peak = gPeak.load() - base;
+    peak = bench::HeapPeak() - base;
 #ifdef _WIN32
     bestEditor = std::min(bestEditor, RunEditor("HKEY_CURRENT_USER\\" + top, theirs));
     // The same on a key with nothing in it: what starting the editor costs.

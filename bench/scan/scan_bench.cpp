@@ -20,11 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "bench/scan/heap_meter.h"
+#include "bench/heap_meter.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
 #include "scan/checks.h"
 #include "scan/memory_file_system.h"
+#include "tests/support/forwarding_registry.h"
 
 #ifdef _WIN32
 #include "scan/win32_file_probe.h"
@@ -45,65 +46,6 @@ class QuietHost final : public ScanHost {
 
  private:
   int maximum_ = 100;
-};
-
-// Counts the registry calls that pass through it.
-class CountingRegistry final : public RegistryApi {
- public:
-  explicit CountingRegistry(RegistryApi& inner) : inner_(inner) {}
-  std::uint64_t calls = 0;
-
-  long OpenKey(RegKey p, const std::string& s, RegKey* r) override {
-    ++calls;
-    return inner_.OpenKey(p, s, r);
-  }
-  long OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r) override {
-    ++calls;
-    return inner_.OpenKeyEx(p, s, a, r);
-  }
-  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
-                   std::uint32_t* d) override {
-    ++calls;
-    return inner_.CreateKeyEx(p, s, a, r, d);
-  }
-  long QueryInfoKey(RegKey k, KeyInfo* i) override {
-    ++calls;
-    return inner_.QueryInfoKey(k, i);
-  }
-  long EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l) override {
-    ++calls;
-    return inner_.EnumKey(k, i, n, l);
-  }
-  long EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l, std::uint32_t* t,
-                 std::uint8_t* d, std::uint32_t* s) override {
-    ++calls;
-    return inner_.EnumValue(k, i, n, l, t, d, s);
-  }
-  long QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
-                  std::uint32_t* s) override {
-    ++calls;
-    return inner_.QueryValue(k, n, t, d, s);
-  }
-  long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d,
-                std::uint32_t s) override {
-    ++calls;
-    return inner_.SetValue(k, n, t, d, s);
-  }
-  long DeleteValue(RegKey k, const std::string& n) override {
-    ++calls;
-    return inner_.DeleteValue(k, n);
-  }
-  long DeleteKey(RegKey p, const std::string& s) override {
-    ++calls;
-    return inner_.DeleteKey(p, s);
-  }
-  long CloseKey(RegKey k) override {
-    ++calls;
-    return inner_.CloseKey(k);
-  }
-
- private:
-  RegistryApi& inner_;
 };
 
 struct TreeFigures {

@@ -1,4 +1,4 @@
-#include "bench/scan/heap_meter.h"
+#include "bench/heap_meter.h"
 
 #include <cstdlib>
 #include <new>
