@@ -32,15 +32,8 @@ constexpr Color kSilverFace = 14344414;
 constexpr Color kSilverLight = 8224125;
 constexpr Color kSilverDark = 6447714;
 
-FontDesc CommandLabelFont() {
-  FontDesc font;
-  font.name = "Tahoma";
-  font.height = 13;
-  font.bold = true;
-  font.underline = true;
-  font.color = kClWindowText;
-  return font;
-}
+const FontDesc kCommandLabelFont{
+    .name = "Tahoma", .height = 13, .bold = true, .underline = true, .color = kClWindowText};
 
 UniqueBitmap LoadGlyph(int id) {
   return UniqueBitmap(static_cast<HBITMAP>(LoadImageA(
@@ -138,7 +131,7 @@ void TForm1::CreateControls() {
        &TForm1::laboutMouseLeave},
   };
   for (const CommandLabel& l : labels) {
-    l.label.SetFont(CommandLabelFont());
+    l.label.SetFont(kCommandLabelFont);
     l.label.SetHandCursor(true);
     l.label.OnClick = [this, click = l.click] { (this->*click)(); };
     l.label.OnMouseMove = [this, move = l.move](int x, int y) { (this->*move)(x, y); };

@@ -48,9 +48,7 @@ void TForm3::CreateControls() {
   GradientPanel1.Create(Handle(), 0, 0, kClientWidth, kClientHeight, ids::kOptionsPanel);
   const HWND panel = GradientPanel1.Handle();
 
-  FontDesc labelFont;
-  labelFont.name = "Tahoma";
-  labelFont.height = 13;
+  const FontDesc labelFont{.name = "Tahoma", .height = 13};
   Label2.SetFont(labelFont);
   Label2.SetAutoSize(false);
   Label2.Create(panel, 48, 64, kRestoreLabel, 124, 16, ids::kOptionsLabel2);
