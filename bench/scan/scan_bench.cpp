@@ -29,7 +29,7 @@
 
 #ifdef _WIN32
 #include "scan/win32_file_probe.h"
-#include "tests/scan/support/win32_sandbox.h"
+#include "tests/support/win32_sandbox.h"
 #endif
 
 namespace veltrane::bench {

@@ -15,21 +15,14 @@
 #include "tests/app/support/app_process.h"
 #include "tests/app/support/remote_ui.h"
 #include "tests/app/support/seeded_registry.h"
+#include "tests/support/files.h"
+#include "tests/support/findings.h"
+#include "tests/support/run_program.h"
 
-namespace veltrane {
-
-// Readable rows in failure messages.
-void PrintTo(const Finding& row, std::ostream* out) {
-  *out << "{" << row.CleanDetails << " | " << row.ValueName << " | " << row.ValueData << " | "
-       << row.RegistryLocation << " | " << (row.Checked ? "ticked" : "unticked") << "}";
-}
-
-namespace testing {
+namespace veltrane::testing {
 namespace {
 
 using ::testing::ElementsAreArray;
-
-constexpr const char* kMainClass = "VeltraneMainWindow";
 
 std::string ScanComplete(std::size_t rows) {
   return "Scan complete -> " + std::to_string(rows) + " items should be remove";
@@ -46,45 +39,14 @@ std::string ScreenshotPath(const char* name) {
 class UnmanagedWindows : public ::testing::Environment {
  public:
   void SetUp() override {
-    had_ = ReadValue(old_);
-    Write("N");
+    managed_ = std::make_unique<ReplacedValue>(registry_, kHkeyCurrentUser,
+                                               "Software\\Wine\\X11 Driver", "Managed", "N");
   }
-  void TearDown() override {
-    if (had_) {
-      Write(old_);
-    } else {
-      HKEY key = nullptr;
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, "Managed");
-        RegCloseKey(key);
-      }
-    }
-  }
+  void TearDown() override { managed_.reset(); }
 
  private:
-  static constexpr const char* kKey = "Software\\Wine\\X11 Driver";
-  bool ReadValue(std::string& value) {
-    char data[64] = {};
-    DWORD size = sizeof data - 1;
-    if (RegGetValueA(HKEY_CURRENT_USER, kKey, "Managed", RRF_RT_REG_SZ, nullptr, data, &size) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
-    value = data;
-    return true;
-  }
-  void Write(const std::string& value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-      return;
-    }
-    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-  }
-  bool had_ = false;
-  std::string old_;
+  Win32Registry registry_;
+  std::unique_ptr<ReplacedValue> managed_;
 };
 
 const auto* const kUnmanagedWindows = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
@@ -243,8 +205,7 @@ TEST_F(AppTest, StartsWithTheMainWindowLaidOutAndBothDialogsHidden) {
 }
 
 TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
-  std::string exe = VELTRANE_EXE;
-  if (!exe.empty() && exe[0] == '/') exe = "Z:" + exe;
+  const std::string exe = WindowsPath(VELTRANE_EXE);
   const HMODULE module = LoadLibraryExA(exe.c_str(), nullptr,
                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(module, nullptr);
@@ -316,7 +277,7 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   EXPECT_TRUE(SaveScreenshot(app_->Main(), ScreenshotPath("app_main_after_scan.png")));
 
   // The first scan with findings wrote the backup.
-  const std::string backup = ReadFileBytes(app_->BackupPath());
+  const std::string backup = ReadFile(app_->BackupPath());
   ASSERT_EQ(backup.rfind("REGEDIT4\r\n", 0), 0u) << "no backup beside the program";
   const ULONGLONG backupTime = LastWriteTime(app_->BackupPath());
 
@@ -339,24 +300,24 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   // What the ticked rows named is gone; the unticked row's value stays, and
   // the unnamed value is emptied, not deleted.
   const std::string own = seed_->OwnKey();
-  EXPECT_FALSE(seed_->ValueExists(own, "Gone"));
-  EXPECT_TRUE(seed_->ValueExists(own, "Present"));
-  std::uint32_t type = 0;
-  std::string data;
-  ASSERT_TRUE(seed_->ReadValue(own + "\\Sub", "", type, data));
-  EXPECT_EQ(type, kRegSz);
-  EXPECT_EQ(data, std::string(1, '\0'));
-  EXPECT_FALSE(seed_->KeyExists(std::string(SeededRegistry::kFileExts) + "\\.vtaempty"));
-  EXPECT_TRUE(seed_->KeyExists(std::string(SeededRegistry::kFileExts) + "\\.vtafull"));
-  EXPECT_FALSE(seed_->ValueExists(SeededRegistry::kTypedUrls, "url1"));
-  EXPECT_TRUE(seed_->ValueExists(SeededRegistry::kTypedUrls, "url2"));
-  EXPECT_FALSE(seed_->ValueExists(SeededRegistry::kRunMru, "a"));
-  EXPECT_FALSE(seed_->ValueExists(SeededRegistry::kRecentDocs, "0"));
+  RegistrySeed& user = seed_->User();
+  EXPECT_FALSE(user.Exists(own, "Gone"));
+  EXPECT_TRUE(user.Exists(own, "Present"));
+  std::optional<TreeValue> value = user.Read(own + "\\Sub", "");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->type, kRegSz);
+  EXPECT_EQ(value->data, Bytes(std::string(1, '\0')));
+  EXPECT_FALSE(user.Exists(std::string(SeededRegistry::kFileExts) + "\\.vtaempty"));
+  EXPECT_TRUE(user.Exists(std::string(SeededRegistry::kFileExts) + "\\.vtafull"));
+  EXPECT_FALSE(user.Exists(SeededRegistry::kTypedUrls, "url1"));
+  EXPECT_TRUE(user.Exists(SeededRegistry::kTypedUrls, "url2"));
+  EXPECT_FALSE(user.Exists(SeededRegistry::kRunMru, "a"));
+  EXPECT_FALSE(user.Exists(SeededRegistry::kRecentDocs, "0"));
 
   // A second scan with findings leaves the backup as it was.
   Sleep(50);  // so that a rewrite would show in the file time
   Scan(1);
-  EXPECT_EQ(ReadFileBytes(app_->BackupPath()), backup);
+  EXPECT_EQ(ReadFile(app_->BackupPath()), backup);
   EXPECT_EQ(LastWriteTime(app_->BackupPath()), backupTime);
 
   // Options, Apply: the backup comes back.
@@ -377,16 +338,17 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   Click(GetDlgItem(box, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); })) << "Options stayed open";
 
-  EXPECT_TRUE(seed_->ValueExists(own, "Gone"));
-  ASSERT_TRUE(seed_->ReadValue(own + "\\Sub", "", type, data));
-  EXPECT_EQ(data, seed_->DriveRoot() + "gone\\default.exe" + std::string(1, '\0'));
-  EXPECT_TRUE(
-      seed_->KeyExists(std::string(SeededRegistry::kFileExts) + "\\.vtaempty\\OpenWithProgids"));
-  EXPECT_TRUE(seed_->ValueExists(SeededRegistry::kTypedUrls, "url1"));
-  EXPECT_TRUE(seed_->ValueExists(SeededRegistry::kRunMru, "a"));
-  ASSERT_TRUE(seed_->ReadValue(SeededRegistry::kRecentDocs, "0", type, data));
-  EXPECT_EQ(type, kRegBinary);
-  EXPECT_EQ(data, std::string("notes.txt\0", 10));
+  EXPECT_TRUE(user.Exists(own, "Gone"));
+  value = user.Read(own + "\\Sub", "");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->data, Bytes(seed_->DriveRoot() + "gone\\default.exe" + std::string(1, '\0')));
+  EXPECT_TRUE(user.Exists(std::string(SeededRegistry::kFileExts) + "\\.vtaempty\\OpenWithProgids"));
+  EXPECT_TRUE(user.Exists(SeededRegistry::kTypedUrls, "url1"));
+  EXPECT_TRUE(user.Exists(SeededRegistry::kRunMru, "a"));
+  value = user.Read(SeededRegistry::kRecentDocs, "0");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->type, kRegBinary);
+  EXPECT_EQ(value->data, Bytes(std::string("notes.txt\0", 10)));
 }
 
 TEST_F(SeededAppTest, SelectNoneAndSelectAllSwitchEveryTickAndTheCaption) {
@@ -547,7 +509,7 @@ TEST_F(LongScanTest, ScanCleanAndSelectDuringAScanAreRefusedAndTheListStaysWhole
   EXPECT_EQ(TextOf(Control(ids::kLselect)), "select none");
   EXPECT_THAT(List(ids::kLvax).Rows(), ElementsAreArray(expected));
   EXPECT_THAT(List(ids::kLv2).Rows(), ElementsAreArray(expected));
-  EXPECT_TRUE(seed_->ValueExists(seed_->OwnKey(), "Gone")) << "a clean ran";
+  EXPECT_TRUE(seed_->User().Exists(seed_->OwnKey(), "Gone")) << "a clean ran";
 }
 
 TEST_F(LongScanTest, ClosingDuringAScanHidesTheWindowAndEndsWhenTheScanHasEnded) {
@@ -558,7 +520,7 @@ TEST_F(LongScanTest, ClosingDuringAScanHidesTheWindowAndEndsWhenTheScanHasEnded)
   ASSERT_TRUE(app_->WaitForExit(30000)) << "the program did not end after the scan";
   EXPECT_EQ(app_->ExitCode(), 0u);
   // The scan ran to its end: its last step wrote the backup.
-  EXPECT_EQ(ReadFileBytes(app_->BackupPath()).rfind("REGEDIT4\r\n", 0), 0u);
+  EXPECT_EQ(ReadFile(app_->BackupPath()).rfind("REGEDIT4\r\n", 0), 0u);
 }
 
 TEST_F(SeededAppTest, CommandLabelsTurnBlueUnderThePointerAndBlackAfter) {
@@ -583,5 +545,4 @@ TEST_F(SeededAppTest, CommandLabelsTurnBlueUnderThePointerAndBlackAfter) {
 }
 
 }  // namespace
-}  // namespace testing
-}  // namespace veltrane
+}  // namespace veltrane::testing

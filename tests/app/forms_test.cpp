@@ -8,7 +8,6 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include <fstream>
 #include <stdexcept>
 
 #include "app/application.h"
@@ -21,8 +20,10 @@
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
 #include "tests/app/support/recording_desktop.h"
-#include "tests/scan/support/registry_seed.h"
+#include "tests/support/files.h"
 #include "tests/support/forwarding_registry.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
 
 namespace veltrane::testing {
 namespace {
@@ -68,12 +69,6 @@ class FormsTest : public ::testing::Test {
     user.Text("SOFTWARE\\App", "Gone", "C:\\gone.exe");
     user.Text(kTypedUrls, "url1", "http://one.example/");
   }
-  ~FormsTest() override {
-    DeleteFileA((folder_ + "backuphkcu.REG").c_str());
-    DeleteFileA((folder_ + "backuphkcu.reg").c_str());
-    RemoveDirectoryA(folder_.c_str());
-  }
-
   void SetUp() override {
     ASSERT_TRUE(form1_.Create());
     ASSERT_TRUE(form2_.Create(form1_.Handle()));
@@ -102,21 +97,11 @@ class FormsTest : public ::testing::Test {
                 "HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs")};
   }
 
-  static std::string FreshFolder() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    const std::string folder = std::string(temp) + "veltrane-forms-" +
-                               std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(GetTickCount64()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-  }
-
-  std::string folder_ = FreshFolder();
+  TempFolder folder_{"veltrane-forms"};
   MemoryRegistry memory_;
   MemoryFileSystem files_;
   RecordingDesktop desktop_;
-  AppServices services_{memory_, files_, desktop_, folder_, /*underWine*/ true};
+  AppServices services_{memory_, files_, desktop_, folder_.Path(), /*underWine*/ true};
   CommandGate gate_;
   TApplication application_{desktop_, "Veltrane"};
   TForm1 form1_{services_, gate_};
@@ -215,10 +200,7 @@ TEST_F(FormsTest, ScanRunsOnTheThreadAndWritesTheBackupBesideTheProgram) {
   EXPECT_EQ(SendMessageA(form1_.lvax.Handle(), LVM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(SendMessageA(form1_.lv2.Handle(), LVM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(form1_.pb.Position(), 100);
-  std::ifstream backup(folder_ + "backuphkcu.REG", std::ios::binary);
-  std::string header(8, '\0');
-  backup.read(header.data(), 8);
-  EXPECT_EQ(header, "REGEDIT4");
+  EXPECT_EQ(ReadFile(folder_.Path() + "backuphkcu.REG").substr(0, 8), "REGEDIT4");
   EXPECT_TRUE(desktop_.boxes.empty());
 }
 
@@ -275,8 +257,8 @@ TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
   SendMessageA(check, BM_CLICK, 0, 0);
   EXPECT_TRUE(form3_.applybtn.Enabled());
 
-  std::ofstream(folder_ + "backuphkcu.reg", std::ios::binary)
-      << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n";
+  WriteFile(folder_.Path() + "backuphkcu.reg",
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(form3_.applybtn.Handle());
   ASSERT_EQ(desktop_.boxes.size(), 1u);
   EXPECT_EQ(desktop_.boxes[0].file, "     Restore Complete       ");
@@ -339,11 +321,11 @@ TEST_F(FormsTest, ApplyWithoutABackupSaysSoAndKeepsTheDialogOpen) {
 
 TEST_F(FormsTest, AnErrorEscapingACommandIsShownInAnErrorBoxAndTheProgramGoesOn) {
   ThrowingWrites throwing(memory_);
-  AppServices broken{throwing, files_, desktop_, folder_, /*underWine*/ true};
+  AppServices broken{throwing, files_, desktop_, folder_.Path(), /*underWine*/ true};
   TForm3 options(broken, gate_);
   ASSERT_TRUE(options.Create(form1_.Handle()));
-  std::ofstream(folder_ + "backuphkcu.reg", std::ios::binary)
-      << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n";
+  WriteFile(folder_.Path() + "backuphkcu.reg",
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(options.applybtn.Handle());
   ASSERT_EQ(desktop_.boxes.size(), 1u);
   EXPECT_EQ(desktop_.boxes[0].file, "the registry refused to write v");

@@ -6,27 +6,23 @@
 
 #include "clean/reg_export.h"
 #include "registry/memory_registry.h"
-#include "tests/clean/reg_tree.h"
+#include "tests/support/files.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
-
-using test::ReadFile;
-using test::Sz;
-using test::TreeKey;
 
 class BackupTest : public ::testing::Test {
  protected:
-  BackupTest() {
-    TreeKey software;
-    software.subkeys["Vendor"].values["path"] = Sz("C:\\x");
-    test::SeedTree(api_, kHkeyCurrentUser, "Software", software);
-  }
+  BackupTest() { seed_.Text("Software\\Vendor", "path", "C:\\x"); }
 
   std::string Folder() const { return folder_.Path(); }
 
   MemoryRegistry api_;
-  test::TempFolder folder_;
+  RegistrySeed seed_{api_};
+  TempFolder folder_;
 };
 
 TEST_F(BackupTest, FirstBackupIsWrittenAndNeverReplaced) {
@@ -40,7 +36,7 @@ TEST_F(BackupTest, FirstBackupIsWrittenAndNeverReplaced) {
             std::string::npos);
 
   // A later scan finds it and leaves it be, whatever the registry holds now.
-  test::SeedTree(api_, kHkeyCurrentUser, "Software\\Later", {});
+  seed_.Key("Software\\Later");
   EXPECT_FALSE(WriteBackupIfMissing(api_, Folder()));
   EXPECT_EQ(ReadFile(file), first);
 
@@ -51,7 +47,7 @@ TEST_F(BackupTest, FirstBackupIsWrittenAndNeverReplaced) {
 }
 
 TEST_F(BackupTest, NameInAnyLetterCaseIsTheBackup) {
-  test::WriteFile(Folder() + "BackupHKCU.Reg", "old");
+  WriteFile(Folder() + "BackupHKCU.Reg", "old");
   EXPECT_EQ(std::filesystem::path(FindBackupFile(Folder())).filename().string(), "BackupHKCU.Reg");
   EXPECT_FALSE(WriteBackupIfMissing(api_, Folder()));
   EXPECT_EQ(ReadFile(Folder() + "BackupHKCU.Reg"), "old");
@@ -76,10 +72,10 @@ TEST_F(BackupTest, FolderOfThatNameIsNoBackup) {
 #ifndef _WIN32
 TEST_F(BackupTest, CutOffBackupIsRemoved) {
   for (int i = 0; i < 200; ++i) {
-    test::SeedTree(api_, kHkeyCurrentUser, "Software\\Bulk\\k" + std::to_string(i), {});
+    seed_.Key("Software\\Bulk\\k" + std::to_string(i));
   }
   {
-    test::FileSizeLimit limit(300);
+    FileSizeLimit limit(300);
     EXPECT_THROW(WriteBackupIfMissing(api_, Folder()), EInOutError);
   }
   EXPECT_EQ(FindBackupFile(Folder()), "");
@@ -95,4 +91,4 @@ TEST(ExecutableFolderTest, EndsInASeparatorAndHoldsThisProgram) {
 }
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

@@ -4,16 +4,13 @@
 
 #include "registry/tregistry.h"
 #include "tests/clean/fakes.h"
-#include "tests/clean/reg_tree.h"
 #include "tests/support/forwarding_registry.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
-
-using test::Dword;
-using test::ReadTree;
-using test::Sz;
-using test::TreeKey;
 
 // Passes everything through, but refuses to write values: the typed value
 // writer then raises.
@@ -28,7 +25,7 @@ class RefusingWrites : public ForwardingRegistry {
 
 class CleanerTest : public ::testing::Test {
  protected:
-  CleanerTest() : api_(test::MakeTestRegistry()), base_(*api_, "clean") {}
+  CleanerTest() : api_(MakeTestRegistry()), base_(*api_, "clean") {}
 
   // HKCU location of a key below the throwaway key.
   std::string Location(const std::string& below) const { return "HKCU\\" + base_.Path() + below; }
@@ -54,12 +51,8 @@ class CleanerTest : public ::testing::Test {
     tree.subkeys["RunMRU"].values["a"] = Sz("cmd\\1");
     tree.subkeys["RecentDocs"].values["0"] = Typed(kRegBinary, "doc");
     tree.subkeys["HKCU inside"].values["v"] = Sz("w");
-    test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
+    seed_.Tree(base_.Path(), tree);
     return tree;
-  }
-
-  static test::TreeValue Typed(std::uint32_t type, const std::string& bytes) {
-    return test::Typed(type, bytes);
   }
 
   bool Clean(RegistryApi& registry) {
@@ -68,10 +61,11 @@ class CleanerTest : public ::testing::Test {
   }
 
   std::unique_ptr<RegistryApi> api_;
-  test::ThrowawayKey base_;
+  RegistrySeed seed_{*api_};
+  ThrowawayKey base_;
   FindingsList lvax_, lv2_;
-  test::RecordingHost host_;
-  test::FakeDesktop desktop_;
+  RecordingHost host_;
+  FakeDesktop desktop_;
 };
 
 // A value whose own name is "(Default)" is deleted; the key's unnamed
@@ -81,7 +75,7 @@ TEST_F(CleanerTest, ValueLiterallyNamedDefaultIsDeletedNotTheUnnamedValue) {
   TreeKey& paths = tree.subkeys["Paths"];
   paths.values[""] = Sz("C:\\still\\here.exe");
   paths.values["(Default)"] = Sz("C:\\gone.exe");
-  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
+  seed_.Tree(base_.Path(), tree);
   Finding literal = Row(kCategoryMissingPath, "(Default)", "\\Paths");
   literal.ValueNameIsLiteral = true;
   lvax_.Assign({literal});
@@ -89,7 +83,7 @@ TEST_F(CleanerTest, ValueLiterallyNamedDefaultIsDeletedNotTheUnnamedValue) {
   EXPECT_TRUE(Clean(*api_));
 
   paths.values.erase("(Default)");
-  EXPECT_EQ(test::Difference(tree, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+  EXPECT_EQ(Difference(tree, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
 }
 
 TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
@@ -120,7 +114,7 @@ TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
   expected.subkeys["RunMRU"].values.erase("");  // the empty name is the default value
   expected.subkeys["RecentDocs"].values.erase("0");
   expected.subkeys["HKCU inside"].values.erase("v");
-  EXPECT_EQ(test::Difference(expected, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+  EXPECT_EQ(Difference(expected, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
 
   const std::vector<Finding> unticked = {rows[2], rows[5]};
   EXPECT_EQ(lvax_.Rows(), unticked);
@@ -166,7 +160,7 @@ TEST_F(CleanerTest, CountsWhatRemains) {
     EXPECT_EQ(lvax_.Rows(), kept);
     if (kept.size() == rows.size()) {
       // Nothing ticked: the registry is not touched.
-      EXPECT_EQ(test::Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+      EXPECT_EQ(Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
     }
   }
 }
@@ -227,4 +221,4 @@ TEST(SelectCommandTest, CaptionSaysWhatTheNextClickDoes) {
 }
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

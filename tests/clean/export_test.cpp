@@ -6,15 +6,13 @@
 #include "clean/reg_format.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
-#include "tests/clean/reg_tree.h"
+#include "tests/support/files.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
-
-using test::Dword;
-using test::Sz;
-using test::TreeKey;
-using test::Typed;
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
@@ -70,24 +68,25 @@ TreeKey Fidelity() {
 
 class ExportTest : public ::testing::Test {
  protected:
-  ExportTest() : api_(test::MakeTestRegistry()), base_(*api_, "export") {}
+  ExportTest() : api_(MakeTestRegistry()), base_(*api_, "export") {}
 
   // Exports the seeded tree through the file and names the key as the
   // golden files do.
   std::string ExportSeeded(const TreeKey& tree) {
-    test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
+    seed_.Tree(base_.Path(), tree);
     const std::string file = folder_.Path() + "out.reg";
     EXPECT_TRUE(ExportKeyToFile(*api_, kHkeyCurrentUser, base_.Path() + "\\", file));
-    return Replaced(test::ReadFile(file), base_.Path(), "Software\\Golden");
+    return Replaced(ReadFile(file), base_.Path(), "Software\\Golden");
   }
 
   static std::string Golden(const std::string& name) {
-    return test::ReadFile(std::string(VELTRANE_GOLDEN_DIR) + name);
+    return ReadFile(std::string(VELTRANE_GOLDEN_DIR) + name);
   }
 
   std::unique_ptr<RegistryApi> api_;
-  test::ThrowawayKey base_;
-  test::TempFolder folder_;
+  RegistrySeed seed_{*api_};
+  ThrowawayKey base_;
+  TempFolder folder_;
 };
 
 TEST_F(ExportTest, MatchesTheGoldenFiles) {
@@ -104,7 +103,7 @@ TEST_F(ExportTest, MatchesTheGoldenFiles) {
 }
 
 TEST_F(ExportTest, TrailingBackslashNamesTheSameKey) {
-  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), PlainForms());
+  seed_.Tree(base_.Path(), PlainForms());
   const std::string with = ExportKeyToText(*api_, kHkeyCurrentUser, base_.Path() + "\\");
   EXPECT_EQ(with, ExportKeyToText(*api_, kHkeyCurrentUser, base_.Path()));
   EXPECT_NE(with.find("\r\n[HKEY_CURRENT_USER\\" + base_.Path() + "]\r\n"), std::string::npos);
@@ -113,7 +112,7 @@ TEST_F(ExportTest, TrailingBackslashNamesTheSameKey) {
 TEST_F(ExportTest, FileThatCannotBeCreatedIsLeftAlone) {
   const std::string file = folder_.Path() + "missing folder" + "/out.reg";
   EXPECT_FALSE(ExportKeyToFile(*api_, kHkeyCurrentUser, "Software", file));
-  EXPECT_EQ(test::ReadFile(file), "");
+  EXPECT_EQ(ReadFile(file), "");
 }
 
 TEST_F(ExportTest, MissingKeyGivesItsKeyLineAlone) {
@@ -131,19 +130,19 @@ TEST(ExportNativeTest, StringsWithoutTerminatorAndKeysThatDoNotOpen) {
   tree.subkeys["locked"].values["hidden"] = Sz("h");
   tree.subkeys["locked"].subkeys["inner"];
   tree.subkeys["open"].values["v"] = Dword(2);
-  test::SeedTree(api, kHkeyCurrentUser, "Software\\Golden", tree);
+  RegistrySeed(api).Tree("Software\\Golden", tree);
   api.RestrictAccess(kHkeyCurrentUser, "Software\\Golden\\locked", kKeyRead);
   EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\Golden"),
-            test::ReadFile(std::string(VELTRANE_GOLDEN_DIR) + "native_only.reg"));
+            ReadFile(std::string(VELTRANE_GOLDEN_DIR) + "native_only.reg"));
 }
 
 TEST(ExportNativeTest, FailedWriteRaisesWithTheSystemCode) {
   MemoryRegistry api;
-  test::SeedTree(api, kHkeyCurrentUser, "Software\\x", PlainForms());
-  test::TempFolder folder;
+  RegistrySeed(api).Tree("Software\\x", PlainForms());
+  TempFolder folder;
   const std::string file = folder.Path() + "out.reg";
   {
-    test::FileSizeLimit limit(100);
+    FileSizeLimit limit(100);
     try {
       ExportKeyToFile(api, kHkeyCurrentUser, "Software\\x", file);
       ADD_FAILURE() << "no error raised";
@@ -153,7 +152,7 @@ TEST(ExportNativeTest, FailedWriteRaisesWithTheSystemCode) {
     }
   }
   // What was written before the failure stays.
-  EXPECT_EQ(test::ReadFile(file).substr(0, 10), "REGEDIT4\r\n");
+  EXPECT_EQ(ReadFile(file).substr(0, 10), "REGEDIT4\r\n");
 }
 
 // Each key is opened, asked about, closed and its values and subkeys
@@ -161,8 +160,8 @@ TEST(ExportNativeTest, FailedWriteRaisesWithTheSystemCode) {
 TEST(ExportNativeTest, CallsTheRegistryOncePerKeyAndValue) {
   MemoryRegistry api;
   std::mt19937 random(7);
-  const TreeKey tree = test::RandomTree(random, 300, 12);
-  test::SeedTree(api, kHkeyCurrentUser, "Software\\calls", tree);
+  const TreeKey tree = RandomTree(random, 300, 12);
+  RegistrySeed(api).Tree("Software\\calls", tree);
   std::size_t keys = 0, values = 0;
   const auto count = [&](const auto& self, const TreeKey& key) -> void {
     ++keys;
@@ -250,10 +249,10 @@ class PerValueExport {
 
 TEST_F(ExportTest, OnePassWritesWhatPerValueReadsWrite) {
   std::mt19937 random(1234);
-  for (int round = 0; round < (test::OnRealRegistry() ? 3 : 20); ++round) {
+  for (int round = 0; round < (OnRealRegistry() ? 3 : 20); ++round) {
     base_.Remove();
-    test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), test::RandomTree(random, 25, 10));
-    test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), Fidelity());
+    seed_.Tree(base_.Path(), RandomTree(random, 25, 10));
+    seed_.Tree(base_.Path(), Fidelity());
     PerValueExport reference(*api_, kHkeyCurrentUser);
     ASSERT_EQ(ExportKeyToText(*api_, kHkeyCurrentUser, base_.Path()), reference.Run(base_.Path()))
         << "round " << round;
@@ -271,4 +270,4 @@ TEST(EscapeTest, EscapesAsTheRegistryEditorReadsThem) {
 }
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

@@ -8,7 +8,7 @@
 #include "clean/desktop.h"
 #include "scan/scan_host.h"
 
-namespace veltrane::test {
+namespace veltrane::testing {
 
 class RecordingHost : public ScanHost {
  public:
@@ -83,4 +83,4 @@ class FakeDesktop : public Desktop {
   int finds = 0;
 };
 
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

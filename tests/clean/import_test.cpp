@@ -2,20 +2,18 @@
 
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
-#include "tests/clean/reg_tree.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
 
-using test::Dword;
-using test::Sz;
-using test::TreeKey;
-using test::Typed;
 using namespace std::string_literals;
 
 class ImportTest : public ::testing::Test {
  protected:
-  ImportTest() : api_(test::MakeTestRegistry()), base_(*api_, "import") {}
+  ImportTest() : api_(MakeTestRegistry()), base_(*api_, "import") {}
 
   // The lines joined with CRLF, "$" standing for the throwaway key's full name.
   std::string File(std::initializer_list<std::string> lines) const {
@@ -33,7 +31,7 @@ class ImportTest : public ::testing::Test {
     return text;
   }
 
-  TreeKey Tree() { return test::ReadTree(*api_, kHkeyCurrentUser, base_.Path()); }
+  TreeKey Tree() { return ReadTree(*api_, kHkeyCurrentUser, base_.Path()); }
 
   bool Import(const std::string& text) {
     summary_ = {};
@@ -42,7 +40,8 @@ class ImportTest : public ::testing::Test {
   }
 
   std::unique_ptr<RegistryApi> api_;
-  test::ThrowawayKey base_;
+  RegistrySeed seed_{*api_};
+  ThrowawayKey base_;
   ImportSummary summary_;
   RegImportError error_;
 };
@@ -93,14 +92,14 @@ TEST_F(ImportTest, RefusesABadFileWholeNamingTheLine) {
     tree.subkeys["gone"].values["w"] = Dword(1);
     return tree;
   }();
-  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), seeded);
+  seed_.Tree(base_.Path(), seeded);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_FALSE(Import(c.text));
     EXPECT_EQ(error_.line, c.line);
     EXPECT_NE(error_.message.find(c.message), std::string::npos) << error_.message;
     EXPECT_EQ(error_.Text().rfind("line " + std::to_string(c.line) + ": ", 0), 0u);
-    EXPECT_EQ(test::Difference(seeded, Tree()), "");
+    EXPECT_EQ(Difference(seeded, Tree()), "");
     EXPECT_EQ(summary_.keys + summary_.values, 0u);
   }
 }
@@ -141,7 +140,7 @@ TEST_F(ImportTest, ReadsEveryFormTheEditorsWrite) {
   expected.values["none"] = Typed(kRegNone, "");
   expected.values["multi"] = Typed(kRegMultiSz, "a\0\0\0"s);
   expected.subkeys["doubled"].values["x"] = Sz("\xe9\x80");
-  EXPECT_EQ(test::Difference(expected, Tree()), "");
+  EXPECT_EQ(Difference(expected, Tree()), "");
   EXPECT_EQ(summary_.keys, 2u);
   EXPECT_EQ(summary_.values, 12u);
 }
@@ -153,7 +152,7 @@ TEST_F(ImportTest, DeletesKeysAndValues) {
   seeded.values[""] = Sz("default");
   seeded.subkeys["tree"].subkeys["a"].subkeys["b"].values["v"] = Dword(3);
   seeded.subkeys["other"];
-  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), seeded);
+  seed_.Tree(base_.Path(), seeded);
   // LF line ends only, as some editors save them.
   std::string text = File({"REGEDIT4", "[-$\\tree]", "[-$\\never there]", "[$]", "\"drop\"=-",
                            "@=-", "\"never there\"=-"});
@@ -164,7 +163,7 @@ TEST_F(ImportTest, DeletesKeysAndValues) {
   TreeKey expected;
   expected.values["keep"] = Sz("k");
   expected.subkeys["other"];
-  EXPECT_EQ(test::Difference(expected, Tree()), "");
+  EXPECT_EQ(Difference(expected, Tree()), "");
   EXPECT_EQ(summary_.deletedKeys, 1u);
   EXPECT_EQ(summary_.deletedValues, 2u);
 }
@@ -187,7 +186,7 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
   expected.values["caf\xe9"] = Sz("\x80 5");
   expected.values["exp"] = Typed(kRegExpandSz, "%\x80\0"s);
   expected.values["bin"] = Typed(kRegBinary, "\xe9");
-  EXPECT_EQ(test::Difference(expected, Tree()), "");
+  EXPECT_EQ(Difference(expected, Tree()), "");
 
   // A character the 8-bit registry functions cannot carry refuses the file.
   std::string bad = bytes;
@@ -211,7 +210,7 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
 #ifndef _WIN32
 TEST(ImportNativeTest, RegistryRefusalStopsAtItsLine) {
   MemoryRegistry api;
-  test::SeedTree(api, kHkeyCurrentUser, "Software\\base\\locked", {});
+  RegistrySeed(api).Key("Software\\base\\locked");
   api.RestrictAccess(kHkeyCurrentUser, "Software\\base\\locked", kKeyRead);
   ImportSummary summary;
   RegImportError error;
@@ -238,4 +237,4 @@ TEST(ImportFileTest, MissingFileIsAnError) {
 }
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

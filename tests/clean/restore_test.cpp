@@ -7,21 +7,19 @@
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
 #include "tests/clean/fakes.h"
-#include "tests/clean/reg_tree.h"
+#include "tests/support/files.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
-
-using test::FakeDesktop;
-using test::Sz;
-using test::TreeKey;
 
 class RestoreTest : public ::testing::Test {
  protected:
   void SetProductName(const std::string& name) {
-    TreeKey key;
-    key.values["ProductName"] = Sz(name);
-    test::SeedTree(api_, kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", key);
+    RegistrySeed(api_, kHkeyLocalMachine)
+        .Text("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName", name);
   }
 
   RestoreResult Restore(bool underWine = false) {
@@ -34,7 +32,7 @@ class RestoreTest : public ::testing::Test {
 
   MemoryRegistry api_;
   FakeDesktop desktop_;
-  test::TempFolder folder_;
+  TempFolder folder_;
   std::vector<int> waits_;
 };
 
@@ -120,9 +118,7 @@ TEST_F(RestoreTest, EditorThatCannotStartFailsAtOnce) {
 
 TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
   SetProductName("Microsoft Windows 10");
-  TreeKey software;
-  software.subkeys["Vendor"].values["path"] = Sz("C:\\kept");
-  test::SeedTree(api_, kHkeyCurrentUser, "Software", software);
+  RegistrySeed(api_).Text("Software\\Vendor", "path", "C:\\kept");
   ASSERT_TRUE(WriteBackupIfMissing(api_, folder_.Path()));
   // The clean that followed the backup.
   TRegistry registry(api_);
@@ -133,8 +129,7 @@ TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
   EXPECT_TRUE(desktop_.Of("find").empty());
   ASSERT_EQ(desktop_.Of("box").size(), 1u);
   EXPECT_EQ(desktop_.Of("box")[0].text, kRestoreComplete);
-  EXPECT_EQ(test::ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"),
-            Sz("C:\\kept"));
+  EXPECT_EQ(ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"), Sz("C:\\kept"));
 }
 
 TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
@@ -145,8 +140,8 @@ TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
 
   // A damaged one changes nothing and names its line.
   desktop_ = FakeDesktop();
-  test::WriteFile(folder_.Path() + "backuphkcu.reg",
-                  "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"v\"=dword:xyz\r\n");
+  WriteFile(folder_.Path() + "backuphkcu.reg",
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"v\"=dword:xyz\r\n");
   EXPECT_EQ(Restore(true), RestoreResult::kFailed);
   const auto boxes = desktop_.Of("box");
   ASSERT_EQ(boxes.size(), 1u);
@@ -154,8 +149,8 @@ TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
             "The backup could not be restored: line 4: a dword needs one to eight hexadecimal "
             "digits");
   EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
-  EXPECT_FALSE(test::KeyExists(api_, kHkeyCurrentUser, "Software\\New"));
+  EXPECT_FALSE(RegistrySeed(api_).Exists("Software\\New"));
 }
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

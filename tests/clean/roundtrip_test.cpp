@@ -6,20 +6,19 @@
 
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
-#include "tests/clean/reg_tree.h"
+#include "tests/support/files.h"
+#include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
 
-using test::Dword;
-using test::Sz;
-using test::TreeKey;
-using test::Typed;
 using namespace std::string_literals;
 
 TreeKey AwkwardTree() {
@@ -61,22 +60,22 @@ TreeKey AwkwardTree() {
 
 class RoundTripTest : public ::testing::Test {
  protected:
-  RoundTripTest() : api_(test::MakeTestRegistry()), base_(*api_, "roundtrip") {}
+  RoundTripTest() : api_(MakeTestRegistry()), base_(*api_, "roundtrip") {}
 
   // Seeds `tree`, exports, wipes, lets `restore` read the file back and
   // compares.
   template <class Restore>
   void RoundTrip(const TreeKey& tree, Restore restore, bool editorTerminates = false) {
     base_.Remove();
-    test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
-    const TreeKey before = test::ReadTree(*api_, kHkeyCurrentUser, base_.Path());
+    seed_.Tree(base_.Path(), tree);
+    const TreeKey before = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
     const std::string file = folder_.Path() + "backup.reg";
     ASSERT_TRUE(ExportKeyToFile(*api_, kHkeyCurrentUser, base_.Path() + "\\", file));
     base_.Remove();
-    ASSERT_FALSE(test::KeyExists(*api_, kHkeyCurrentUser, base_.Path()));
+    ASSERT_FALSE(seed_.Exists(base_.Path()));
     restore(file);
-    ASSERT_EQ(test::Difference(editorTerminates ? Terminated(before) : before,
-                               test::ReadTree(*api_, kHkeyCurrentUser, base_.Path())),
+    ASSERT_EQ(Difference(editorTerminates ? Terminated(before) : before,
+                         ReadTree(*api_, kHkeyCurrentUser, base_.Path())),
               "");
   }
 
@@ -99,8 +98,9 @@ class RoundTripTest : public ::testing::Test {
   }
 
   std::unique_ptr<RegistryApi> api_;
-  test::ThrowawayKey base_;
-  test::TempFolder folder_;
+  RegistrySeed seed_{*api_};
+  ThrowawayKey base_;
+  TempFolder folder_;
 };
 
 TEST_F(RoundTripTest, AwkwardTreeThroughOurImporter) {
@@ -109,11 +109,10 @@ TEST_F(RoundTripTest, AwkwardTreeThroughOurImporter) {
 
 TEST_F(RoundTripTest, RandomTreesThroughOurImporter) {
   std::mt19937 random(20240501);
-  const int rounds = test::OnRealRegistry() ? 4 : 150;
+  const int rounds = OnRealRegistry() ? 4 : 150;
   for (int round = 0; round < rounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    RoundTrip(test::RandomTree(random, 30, 12),
-              [&](const std::string& file) { ImportOurselves(file); });
+    RoundTrip(RandomTree(random, 30, 12), [&](const std::string& file) { ImportOurselves(file); });
     if (HasFatalFailure()) return;
   }
 }
@@ -124,7 +123,7 @@ TEST_F(RoundTripTest, RandomTreesThroughOurImporter) {
 // the terminating zero it adds to text data that lacks one.
 TEST_F(RoundTripTest, RegistryEditorImportsOurExport) {
   std::mt19937 random(99);
-  for (const TreeKey& tree : {AwkwardTree(), test::RandomTree(random, 40, 12)}) {
+  for (const TreeKey& tree : {AwkwardTree(), RandomTree(random, 40, 12)}) {
     RoundTrip(
         tree,
         [&](const std::string& file) {
@@ -143,17 +142,17 @@ TEST_F(RoundTripTest, OurImporterReadsTheEditorsExport) {
   tree.values.erase("short dword");
   tree.values.erase("long dword");
   tree.values.erase("embedded zero");
-  test::SeedTree(*api_, kHkeyCurrentUser, base_.Path(), tree);
-  const TreeKey before = test::ReadTree(*api_, kHkeyCurrentUser, base_.Path());
+  seed_.Tree(base_.Path(), tree);
+  const TreeKey before = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
   const std::string file = folder_.Path() + "editor.reg";
   ASSERT_EQ(
       RunProgram("regedit.exe /e \"" + file + "\" \"HKEY_CURRENT_USER\\" + base_.Path() + "\""), 0);
-  ASSERT_EQ(test::ReadFile(file).substr(0, 2), "\xff\xfe");
+  ASSERT_EQ(ReadFile(file).substr(0, 2), "\xff\xfe");
   base_.Remove();
   ImportOurselves(file);
-  EXPECT_EQ(test::Difference(before, test::ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+  EXPECT_EQ(Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
 }
 #endif
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

@@ -8,7 +8,7 @@
 #include "cli/row_format.h"
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
-#include "tests/scan/support/registry_seed.h"
+#include "tests/support/registry_seed.h"
 
 namespace veltrane::testing {
 namespace {

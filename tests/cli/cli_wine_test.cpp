@@ -8,178 +8,28 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "cli/row_format.h"
-#include "tests/scan/support/win32_sandbox.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/run_program.h"
+#include "tests/support/saved_registry.h"
+#include "tests/support/win32_sandbox.h"
 
 namespace veltrane::testing {
 namespace {
 
 using ::testing::ElementsAreArray;
 
-struct SavedValue {
-  std::string name;
-  std::uint32_t type = 0;
-  std::string data;
-};
-
-// Reads every value of a key (nothing when it does not exist).
-std::vector<SavedValue> ReadValues(RegistryApi& api, RegKey root, const std::string& path) {
-  std::vector<SavedValue> values;
-  RegKey key = 0;
-  if (api.OpenKeyEx(root, path, kKeyRead, &key) != kErrorSuccess) return values;
-  for (std::uint32_t index = 0;; ++index) {
-    char name[16384];
-    std::uint32_t nameLength = sizeof name;
-    std::uint32_t type = 0, size = 0;
-    if (api.EnumValue(key, index, name, &nameLength, &type, nullptr, &size) != kErrorSuccess) break;
-    std::string data(size, '\0');
-    std::uint32_t read = size;
-    const std::string valueName(name, nameLength);
-    api.QueryValue(key, valueName, &type, reinterpret_cast<std::uint8_t*>(data.data()), &read);
-    values.push_back({valueName, type, data.substr(0, read)});
-  }
-  api.CloseKey(key);
-  return values;
-}
-
-// Remembers which keys along a path exist; when it goes, removes the ones
-// made since (the shallowest of them, with everything below it).
-class MadeKeys {
- public:
-  MadeKeys(RegistryApi& api, RegKey root, const std::string& path) : seed_(api, root) {
-    for (std::size_t end = 0; end != std::string::npos;) {
-      end = path.find('\\', end + 1);
-      const std::string prefix = path.substr(0, end);
-      RegKey key = 0;
-      if (api.OpenKeyEx(root, prefix, kKeyRead, &key) != kErrorSuccess) {
-        firstMade_ = prefix;
-        break;
-      }
-      api.CloseKey(key);
-    }
-  }
-  ~MadeKeys() {
-    if (!firstMade_.empty()) seed_.DeleteTree(firstMade_);
-  }
-  MadeKeys(const MadeKeys&) = delete;
-  MadeKeys& operator=(const MadeKeys&) = delete;
-
- private:
-  RegistrySeed seed_;
-  std::string firstMade_;
-};
-
-// Empties a key's values for the test and puts them back afterwards; keys
-// the test had to make are removed again.
-class ClearedKey {
- public:
-  ClearedKey(RegistryApi& api, RegKey root, std::string path)
-      : made_(api, root, path), api_(api), root_(root), path_(std::move(path)), seed_(api, root) {
-    saved_ = ReadValues(api_, root_, path_);
-    Clear();
-  }
-  ~ClearedKey() {
-    Clear();
-    for (const SavedValue& value : saved_) seed_.Raw(path_, value.name, value.type, value.data);
-  }
-  ClearedKey(const ClearedKey&) = delete;
-  ClearedKey& operator=(const ClearedKey&) = delete;
-
- private:
-  void Clear() {
-    for (const SavedValue& value : ReadValues(api_, root_, path_)) {
-      seed_.DeleteValue(path_, value.name);
-    }
-  }
-  MadeKeys made_;  // goes last
-  RegistryApi& api_;
-  RegKey root_;
-  std::string path_;
-  RegistrySeed seed_;
-  std::vector<SavedValue> saved_;
-};
-
-// Sets one value for the test and restores what was there.
-class ReplacedValue {
- public:
-  ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
-                const std::string& text)
-      : api_(api), root_(root), path_(std::move(path)), name_(std::move(name)), seed_(api, root) {
-    for (const SavedValue& value : ReadValues(api_, root_, path_)) {
-      if (_stricmp(value.name.c_str(), name_.c_str()) == 0) saved_ = value;
-    }
-    seed_.Text(path_, name_, text);
-  }
-  ~ReplacedValue() {
-    if (saved_) {
-      seed_.Raw(path_, saved_->name, saved_->type, saved_->data);
-    } else {
-      seed_.DeleteValue(path_, name_);
-    }
-  }
-  ReplacedValue(const ReplacedValue&) = delete;
-  ReplacedValue& operator=(const ReplacedValue&) = delete;
-
- private:
-  RegistryApi& api_;
-  RegKey root_;
-  std::string path_, name_;
-  RegistrySeed seed_;
-  std::optional<SavedValue> saved_;
-};
-
 struct Output {
-  DWORD exitCode = 0;
+  int exitCode = -1;
   std::string out, err;
 };
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-// Runs veltrane-cli.exe with the arguments; stdout and stderr go through
-// files so that neither can fill up and stall the program.
 Output RunCli(const std::string& arguments) {
-  std::string exe = VELTRANE_CLI_EXE;  // a path of the build machine
-  if (!exe.empty() && exe[0] == '/') exe = "Z:" + exe;
-  for (char& c : exe) c = c == '/' ? '\\' : c;
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  const std::string stem = std::string(folder) + UniqueName("veltrane-cli");
-  const std::string outPath = stem + ".out", errPath = stem + ".err";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  const HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION process{};
-  std::string commandLine = "\"" + exe + "\" " + arguments;
   Output result;
-  const BOOL started = CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-  CloseHandle(out);
-  CloseHandle(err);
-  if (!started) throw std::runtime_error("cannot start " + exe);
-  WaitForSingleObject(process.hProcess, 120000);
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  result.out = ReadFile(outPath);
-  result.err = ReadFile(errPath);
-  DeleteFileA(outPath.c_str());
-  DeleteFileA(errPath.c_str());
+  result.exitCode =
+      RunProgram("\"" + WindowsPath(VELTRANE_CLI_EXE) + "\" " + arguments, result.out, result.err);
   return result;
 }
 
@@ -202,12 +52,12 @@ TEST(CliOnWine, ScanListsWhatTheSeededPrefixCallsFor) {
   RegistrySeed user(registry);
   const std::string explorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
   const std::string typedUrls = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-  ReplacedValue systemRoot(registry, kHkeyLocalMachine,
-                           "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
-                           "C:\\WINDOWS");
-  ClearedKey typed(registry, kHkeyCurrentUser, typedUrls);
-  ClearedKey runMru(registry, kHkeyCurrentUser, explorer + "\\RunMRU");
-  ClearedKey recentDocs(registry, kHkeyCurrentUser, explorer + "\\RecentDocs");
+  const ReplacedValue systemRoot(registry, kHkeyLocalMachine,
+                                 "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
+                                 "C:\\WINDOWS");
+  const SavedKey typed(registry, kHkeyCurrentUser, typedUrls);
+  const SavedKey runMru(registry, kHkeyCurrentUser, explorer + "\\RunMRU");
+  const SavedKey recentDocs(registry, kHkeyCurrentUser, explorer + "\\RecentDocs");
 
   FileSandbox files("veltrane-e2e");
   files.File("\\app.exe");
@@ -215,10 +65,10 @@ TEST(CliOnWine, ScanListsWhatTheSeededPrefixCallsFor) {
   const std::string root = files.Root();
   const std::string top = UniqueName("VeltraneE2E");
   const std::string extension = "." + UniqueName("vlt");
-  const MadeKeys topKey(registry, kHkeyCurrentUser, "SOFTWARE\\" + top);
-  const MadeKeys extensionA(registry, kHkeyCurrentUser,
+  const SavedKey topKey(registry, kHkeyCurrentUser, "SOFTWARE\\" + top);
+  const SavedKey extensionA(registry, kHkeyCurrentUser,
                             explorer + "\\FileExts\\" + extension + "a");
-  const MadeKeys extensionB(registry, kHkeyCurrentUser,
+  const SavedKey extensionB(registry, kHkeyCurrentUser,
                             explorer + "\\FileExts\\" + extension + "b");
 
   const std::string k = "SOFTWARE\\" + top;
@@ -243,7 +93,7 @@ TEST(CliOnWine, ScanListsWhatTheSeededPrefixCallsFor) {
   user.Raw(explorer + "\\RecentDocs", "0", kRegBinary, std::string("d\0o\0c\0\0\0", 8));
 
   const Output scan = RunCli("scan --tsv");
-  ASSERT_EQ(scan.exitCode, 0u) << scan.err;
+  ASSERT_EQ(scan.exitCode, 0) << scan.err;
 
   const std::string location = "HKCU\\" + k;
   const std::vector<std::string> expected = {
@@ -283,12 +133,12 @@ TEST(CliOnWine, ScanListsWhatTheSeededPrefixCallsFor) {
 
   // The readable form says the same, status included, on stdout.
   const Output table = RunCli("scan");
-  ASSERT_EQ(table.exitCode, 0u);
+  ASSERT_EQ(table.exitCode, 0);
   EXPECT_EQ(Lines(table.out).back(), progress.back());
   EXPECT_NE(table.out.find(root + "\\page.htm"), std::string::npos);
 
   const Output refused = RunCli("scan --bogus");
-  EXPECT_EQ(refused.exitCode, 2u);
+  EXPECT_EQ(refused.exitCode, 2);
   EXPECT_EQ(refused.out, "");
   EXPECT_NE(refused.err.find("Usage: veltrane-cli"), std::string::npos);
 }

@@ -21,7 +21,7 @@
 #include "controls/text_label.h"
 #include "tests/controls/test_support.h"
 
-namespace veltrane::test {
+namespace veltrane::testing {
 namespace {
 
 class ControlsBehaviour : public ::testing::Test {
@@ -567,4 +567,4 @@ TEST_F(ControlsBehaviour, ProgressBarAndPanelProperties) {
 }
 
 }  // namespace
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

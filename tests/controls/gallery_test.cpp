@@ -18,10 +18,10 @@
 #include "controls/paint.h"
 #include "controls/status_text.h"
 #include "controls/text_label.h"
-#include "tests/controls/png.h"
 #include "tests/controls/test_support.h"
+#include "tests/support/png.h"
 
-namespace veltrane::test {
+namespace veltrane::testing {
 namespace {
 
 // A 20 by 20 (or `size`) glyph on white: a ring, a bar or a cross.
@@ -340,4 +340,4 @@ TEST(ControlsGallery, ScreenshotShowsWhatTheControlsRender) {
 }
 
 }  // namespace
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

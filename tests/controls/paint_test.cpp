@@ -18,7 +18,7 @@
 #include "controls/text_label.h"
 #include "tests/controls/test_support.h"
 
-namespace veltrane::test {
+namespace veltrane::testing {
 namespace {
 
 struct Six {
@@ -458,4 +458,4 @@ TEST_F(ControlsPaint, StatusTextDrawsItsCaptionAndDottedFocusFrame) {
 }
 
 }  // namespace
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

@@ -5,7 +5,7 @@
 
 #include "controls/handles.h"
 
-namespace veltrane::test {
+namespace veltrane::testing {
 
 bool TestForm::Create(int width, int height, const char* title) {
   static const ATOM cls = RegisterWindowClass("VeltraneTestForm", 0, nullptr,
@@ -102,4 +102,4 @@ void PumpMessages() {
   }
 }
 
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

@@ -12,7 +12,7 @@
 #include "controls/handles.h"
 #include "controls/window.h"
 
-namespace veltrane::test {
+namespace veltrane::testing {
 
 // A plain top-level window for the controls under test, at the top left of
 // the screen, away from the pointer. Closing hides it.
@@ -61,4 +61,4 @@ Color GradientStep(Color from, Color to, int n, int i);
 // Pumps the messages waiting for this thread (paints, posted messages).
 void PumpMessages();
 
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

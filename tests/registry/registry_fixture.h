@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +14,8 @@
 #ifdef _WIN32
 #include "registry/win32_registry.h"
 #endif
+#include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
 
 namespace veltrane::testing {
 
@@ -52,10 +53,7 @@ class RegistryTest : public ::testing::TestWithParam<Backend> {
  protected:
   void SetUp() override {
     api_ = GetParam().make();
-    static int counter = 0;
-    base_ = "Software\\Veltrane Test " +
-            std::to_string(std::chrono::system_clock::now().time_since_epoch().count()) + "-" +
-            std::to_string(++counter);
+    base_ = "Software\\" + UniqueName("Veltrane Test");
     Wipe(api(), kHkeyCurrentUser, base_);
     ASSERT_EQ(api().CreateKeyEx(kHkeyCurrentUser, base_, kKeyAllAccess, &key_, nullptr), 0);
   }
@@ -86,12 +84,7 @@ class RegistryTest : public ::testing::TestWithParam<Backend> {
     ASSERT_EQ(api().CreateKeyEx(key_, path, kKeyAllAccess, &key, nullptr), 0) << path;
     api().CloseKey(key);
   }
-  bool KeyExists(const std::string& path) {
-    RegKey key = 0;
-    if (api().OpenKeyEx(key_, path, kKeyRead, &key) != kErrorSuccess) return false;
-    api().CloseKey(key);
-    return true;
-  }
+  bool KeyExists(const std::string& path) { return RegistrySeed(api(), key_).Exists(path); }
   void Put(const std::string& path, const std::string& name, std::uint32_t type,
            const std::string& data) {
     RegKey key = 0;
@@ -103,16 +96,10 @@ class RegistryTest : public ::testing::TestWithParam<Backend> {
   }
   // The value's data, or "<missing>"; `type` receives its type.
   std::string Get(const std::string& path, const std::string& name, std::uint32_t* type = nullptr) {
-    RegKey key = 0;
-    if (api().OpenKeyEx(key_, path, kKeyRead, &key) != kErrorSuccess) return "<missing>";
-    std::uint32_t size = 0;
-    std::string data = "<missing>";
-    if (api().QueryValue(key, name, type, nullptr, &size) == kErrorSuccess) {
-      data.assign(size, '\0');
-      api().QueryValue(key, name, type, reinterpret_cast<std::uint8_t*>(data.data()), &size);
-    }
-    api().CloseKey(key);
-    return data;
+    const std::optional<TreeValue> value = RegistrySeed(api(), key_).Read(path, name);
+    if (!value) return "<missing>";
+    if (type) *type = value->type;
+    return std::string(value->data.begin(), value->data.end());
   }
 
   std::unique_ptr<RegistryApi> api_;

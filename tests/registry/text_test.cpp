@@ -2,13 +2,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
+#include "tests/support/registry_seed.h"
 
-namespace veltrane {
+namespace veltrane::testing {
 namespace {
 
 using ::testing::ElementsAreArray;
@@ -38,15 +37,10 @@ TEST(SystemDriveRoot, IsTheSystemRootWithoutWindows) {
   } cases[] = {{"C:\\WINDOWS", "C:\\"}, {"C:\\windows", "C:\\windows"}, {nullptr, ""}};
   for (const auto& c : cases) {
     MemoryRegistry api;
-    RegKey key = 0;
-    ASSERT_EQ(api.CreateKeyEx(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
-                              kKeyAllAccess, &key, nullptr),
-              0);
-    if (c.systemRoot) {
-      api.SetValue(key, "SystemRoot", kRegSz, reinterpret_cast<const std::uint8_t*>(c.systemRoot),
-                   static_cast<std::uint32_t>(std::strlen(c.systemRoot) + 1));
-    }
-    api.CloseKey(key);
+    RegistrySeed machine(api, kHkeyLocalMachine);
+    const std::string version = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    ASSERT_NO_THROW(machine.Key(version));
+    if (c.systemRoot) machine.Text(version, "SystemRoot", c.systemRoot);
     EXPECT_EQ(ReadSystemDriveRoot(api), c.expected);
     EXPECT_EQ(api.OpenHandleCount(), 0u);
   }
@@ -89,4 +83,4 @@ TEST(Variant, ConvertsNumbersAndTextsOnDemand) {
 }
 
 }  // namespace
-}  // namespace veltrane
+}  // namespace veltrane::testing

@@ -7,10 +7,11 @@
 #include "scan/checks.h"
 #include "scan/scan_all.h"
 #include "scan/win32_file_probe.h"
-#include "tests/scan/support/finding_printer.h"
 #include "tests/scan/support/probe_cases.h"
-#include "tests/scan/support/recording_host.h"
-#include "tests/scan/support/win32_sandbox.h"
+#include "tests/support/findings.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/win32_sandbox.h"
 
 namespace veltrane::testing {
 namespace {

@@ -1,62 +1,17 @@
 #include "tests/app/support/app_process.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
-
 #include "app/control_ids.h"
 #include "tests/app/support/remote_ui.h"
+#include "tests/support/run_program.h"
 
 namespace veltrane::testing {
-namespace {
 
-std::string FreshFolder() {
-  static int counter = 0;
-  char temp[MAX_PATH] = {};
-  GetTempPathA(sizeof temp, temp);
-  std::string folder = temp;
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  folder += "veltrane-app-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(GetTickCount64()) + "-" + std::to_string(++counter) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
+AppProcess::AppProcess(const std::string& exe) : exe_(WindowsPath(exe)) {}
 
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveFolder(folder + name + "\\");
-      } else {
-        DeleteFileA((folder + name).c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
-}  // namespace
-
-AppProcess::AppProcess(std::string exe) : exe_(std::move(exe)) {
-  if (!exe_.empty() && exe_[0] == '/') exe_ = "Z:" + exe_;
-  for (char& c : exe_) {
-    if (c == '/') c = '\\';
-  }
-}
-
-AppProcess::~AppProcess() {
-  Close();
-  if (!folder_.empty()) RemoveFolder(folder_);
-}
+AppProcess::~AppProcess() { Close(); }
 
 bool AppProcess::Start() {
-  folder_ = FreshFolder();
-  const std::string copy = folder_ + "veltrane.exe";
+  const std::string copy = Folder() + "veltrane.exe";
   if (!CopyFileA(exe_.c_str(), copy.c_str(), FALSE)) {
     failure_ = "cannot copy " + exe_ + " to " + copy;
     return false;
@@ -66,7 +21,7 @@ bool AppProcess::Start() {
   PROCESS_INFORMATION info{};
   std::string commandLine = "\"" + copy + "\"";
   if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &startup, &info)) {
+                      Folder().c_str(), &startup, &info)) {
     failure_ = "cannot start " + copy + " (error " + std::to_string(GetLastError()) + ")";
     return false;
   }
@@ -118,11 +73,6 @@ void AppProcess::Close() {
   CloseHandle(process_);
   process_ = nullptr;
   main_ = nullptr;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 ULONGLONG LastWriteTime(const std::string& path) {

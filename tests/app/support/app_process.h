@@ -7,13 +7,15 @@
 
 #include <string>
 
+#include "tests/support/throwaway.h"
+
 namespace veltrane::testing {
 
 class AppProcess {
  public:
   // `exe` is the built program; a path of the build machine is taken as
   // one on drive Z:.
-  explicit AppProcess(std::string exe);
+  explicit AppProcess(const std::string& exe);
   ~AppProcess();
   AppProcess(const AppProcess&) = delete;
   AppProcess& operator=(const AppProcess&) = delete;
@@ -27,8 +29,8 @@ class AppProcess {
   DWORD Pid() const { return pid_; }
   HANDLE Process() const { return process_; }
   // The program's folder, with its trailing backslash.
-  const std::string& Folder() const { return folder_; }
-  std::string BackupPath() const { return folder_ + "backuphkcu.reg"; }
+  const std::string& Folder() const { return folder_.Path(); }
+  std::string BackupPath() const { return Folder() + "backuphkcu.reg"; }
 
   HWND Control(int id) const;
   std::string Status() const;
@@ -43,15 +45,13 @@ class AppProcess {
 
  private:
   std::string exe_;
-  std::string folder_;
+  TempFolder folder_{"veltrane-app"};
   std::string failure_;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   HWND main_ = nullptr;
 };
 
-// The content of a file; empty when it cannot be read.
-std::string ReadFileBytes(const std::string& path);
 // The file's last write time, 0 when it does not exist.
 ULONGLONG LastWriteTime(const std::string& path);
 

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <psapi.h>
 
-#include "tests/controls/png.h"
+#include "tests/support/png.h"
 
 namespace veltrane::testing {
 namespace {
@@ -198,7 +198,7 @@ bool SaveScreenshot(HWND window, const std::string& path) {
     rgb.push_back((static_cast<std::uint32_t>(GetRValue(c)) << 16) |
                   (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c));
   }
-  return veltrane::test::WritePng(path, width, height, rgb);
+  return WritePng(path, width, height, rgb);
 }
 
 RemoteListView::RemoteListView(HANDLE process, HWND list) : process_(process), list_(list) {

@@ -18,15 +18,15 @@
 
 #include "registry/win32_registry.h"
 #include "scan/findings.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/saved_registry.h"
+#include "tests/support/throwaway.h"
 
 namespace veltrane::testing {
 
 class SeededRegistry {
  public:
   explicit SeededRegistry(int typedUrls = 2);
-  ~SeededRegistry();
-  SeededRegistry(const SeededRegistry&) = delete;
-  SeededRegistry& operator=(const SeededRegistry&) = delete;
 
   // (Re)writes the seed's keys and values.
   void Seed();
@@ -34,17 +34,12 @@ class SeededRegistry {
   // The rows a scan of this seed lists, in order, all ticked.
   std::vector<Finding> ExpectedRows() const;
 
-  RegistryApi& Registry() { return registry_; }
+  // HKEY_CURRENT_USER, to check what a clean or a restore left.
+  RegistrySeed& User() { return user_; }
   // Below HKEY_CURRENT_USER.
-  const std::string& OwnKey() const { return ownKey_; }
+  const std::string& OwnKey() const { return ownKey_.Path(); }
   // The folder standing for the drive root, with its trailing backslash.
-  const std::string& DriveRoot() const { return driveRoot_; }
-
-  // A value's type and bytes, or nothing when it is not there.
-  bool ReadValue(const std::string& path, const std::string& name, std::uint32_t& type,
-                 std::string& data);
-  bool ValueExists(const std::string& path, const std::string& name);
-  bool KeyExists(const std::string& path);
+  const std::string& DriveRoot() const { return driveRoot_.Path(); }
 
   static constexpr const char* kFileExts =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
@@ -55,21 +50,18 @@ class SeededRegistry {
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs";
 
  private:
-  struct SavedKey {
-    std::string path;
-    bool existed = false;
-    std::string text;  // REGEDIT4 of the whole key
-  };
-  void SaveAndClear(const std::string& path);
-
   Win32Registry registry_;
+  RegistrySeed user_{registry_};
   int typedUrls_;
-  std::string ownKey_;
-  std::string driveRoot_;
-  std::vector<SavedKey> saved_;
-  bool systemRootExisted_ = false;
-  std::uint32_t systemRootType_ = 0;
-  std::string systemRootData_;
+  TempFolder driveRoot_{"VeltraneE2E", "C:\\"};
+  ThrowawayKey ownKey_{registry_, "E2E"};
+  ReplacedValue systemRoot_{registry_, kHkeyLocalMachine,
+                            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
+                            DriveRoot() + "WINDOWS"};
+  SavedKey fileExts_{registry_, kHkeyCurrentUser, kFileExts};
+  SavedKey typedUrlsKey_{registry_, kHkeyCurrentUser, kTypedUrls};
+  SavedKey runMru_{registry_, kHkeyCurrentUser, kRunMru};
+  SavedKey recentDocs_{registry_, kHkeyCurrentUser, kRecentDocs};
 };
 
 }  // namespace veltrane::testing

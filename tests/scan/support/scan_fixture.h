@@ -11,9 +11,9 @@
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
 #include "scan/scan_context.h"
-#include "tests/scan/support/finding_printer.h"
-#include "tests/scan/support/recording_host.h"
-#include "tests/scan/support/registry_seed.h"
+#include "tests/support/findings.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/registry_seed.h"
 
 namespace veltrane::testing {
 

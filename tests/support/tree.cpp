@@ -1,28 +1,18 @@
-#include "tests/clean/reg_tree.h"
+#include "tests/support/tree.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <filesystem>
-#include <fstream>
+#include <cstdio>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 #include "registry/memory_registry.h"
-#include "registry/tregistry.h"
 
 #ifdef _WIN32
-#include <windows.h>
-
 #include "registry/win32_registry.h"
-#else
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
 #endif
 
-namespace veltrane::test {
+namespace veltrane::testing {
 
 std::vector<std::uint8_t> Bytes(const std::string& text) {
   return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -41,22 +31,6 @@ TreeValue Dword(std::uint32_t number) {
 }
 
 TreeValue Typed(std::uint32_t type, const std::string& bytes) { return {type, Bytes(bytes)}; }
-
-void SeedTree(RegistryApi& api, RegKey root, const std::string& path, const TreeKey& tree) {
-  RegKey key = 0;
-  if (api.CreateKeyEx(root, path, kKeyAllAccess, &key, nullptr) != kErrorSuccess) {
-    throw std::runtime_error("cannot create " + path);
-  }
-  for (const auto& [name, value] : tree.values) {
-    if (api.SetValue(key, name, value.type, value.data.data(),
-                     static_cast<std::uint32_t>(value.data.size())) != kErrorSuccess) {
-      api.CloseKey(key);
-      throw std::runtime_error("cannot set " + name);
-    }
-  }
-  api.CloseKey(key);
-  for (const auto& [name, subkey] : tree.subkeys) SeedTree(api, root, path + "\\" + name, subkey);
-}
 
 namespace {
 
@@ -228,18 +202,6 @@ void FillRandom(std::mt19937& random, TreeKey& key, int& keysLeft, int maxValues
   }
 }
 
-std::string RunTag() {
-  static std::atomic<int> counter{0};
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-#ifdef _WIN32
-  const unsigned long pid = GetCurrentProcessId();
-#else
-  const unsigned long pid = static_cast<unsigned long>(getpid());
-#endif
-  return std::to_string(pid) + "-" + std::to_string(ticks % 100000000) + "-" +
-         std::to_string(counter++);
-}
-
 }  // namespace
 
 TreeKey ReadTree(RegistryApi& api, RegKey root, const std::string& path) {
@@ -251,13 +213,6 @@ TreeKey ReadTree(RegistryApi& api, RegKey root, const std::string& path) {
   ReadKey(api, key, tree);
   api.CloseKey(key);
   return tree;
-}
-
-bool KeyExists(RegistryApi& api, RegKey root, const std::string& path) {
-  RegKey key = 0;
-  if (api.OpenKeyEx(root, path, kKeyRead, &key) != kErrorSuccess) return false;
-  api.CloseKey(key);
-  return true;
 }
 
 std::string Difference(const TreeKey& expected, const TreeKey& actual) {
@@ -287,68 +242,4 @@ bool OnRealRegistry() {
 #endif
 }
 
-ThrowawayKey::ThrowawayKey(RegistryApi& api, const std::string& tag)
-    : api_(api), path_("Software\\VeltraneTest-" + tag + "-" + RunTag()) {
-  Remove();
-}
-
-ThrowawayKey::~ThrowawayKey() { Remove(); }
-
-void ThrowawayKey::Remove() {
-  TRegistry registry(api_);
-  registry.SelectRoot(kHkeyCurrentUser);
-  registry.RemoveKey(path_);
-}
-
-TempFolder::TempFolder() {
-  namespace fs = std::filesystem;
-  const fs::path path = fs::temp_directory_path() / ("veltrane-test-" + RunTag());
-  fs::create_directories(path);
-  path_ = path.string();
-  if (!path_.empty() && path_.back() != '/' && path_.back() != '\\') {
-#ifdef _WIN32
-    path_ += '\\';
-#else
-    path_ += '/';
-#endif
-  }
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ReadFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-#ifndef _WIN32
-FileSizeLimit::FileSizeLimit(unsigned long bytes) {
-  savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit;
-  getrlimit(RLIMIT_FSIZE, &limit);
-  saved_[0] = limit.rlim_cur;
-  saved_[1] = limit.rlim_max;
-  limit.rlim_cur = bytes;
-  setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-  rlimit limit;
-  limit.rlim_cur = saved_[0];
-  limit.rlim_max = saved_[1];
-  setrlimit(RLIMIT_FSIZE, &limit);
-  std::signal(SIGXFSZ, savedHandler_);
-}
-#endif
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-  std::ofstream out(name, std::ios::binary);
-  out << bytes;
-}
-
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

@@ -1,9 +1,9 @@
-#include "tests/controls/png.h"
+#include "tests/support/png.h"
 
 #include <array>
 #include <cstdio>
 
-namespace veltrane::test {
+namespace veltrane::testing {
 namespace {
 
 std::uint32_t Crc32(const unsigned char* data, std::size_t size, std::uint32_t crc = 0) {
@@ -93,4 +93,4 @@ bool WritePng(const std::string& path, int width, int height,
   return std::fclose(file) == 0 && written;
 }
 
-}  // namespace veltrane::test
+}  // namespace veltrane::testing

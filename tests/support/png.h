@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace veltrane::test {
+namespace veltrane::testing {
 
 // `rgb` holds width * height pixels as 0x00RRGGBB, row by row from the top.
 // Returns false when the file cannot be written.
@@ -16,4 +16,4 @@ bool WritePng(const std::string& path, int width, int height,
 // The PNG file's bytes.
 std::vector<unsigned char> EncodePng(int width, int height, const std::vector<std::uint32_t>& rgb);
 
-}  // namespace veltrane::test
+}  // namespace veltrane::testing
