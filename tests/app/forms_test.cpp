@@ -19,9 +19,9 @@
 #include "app/test_thread.h"
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
-#include "tests/app/support/recording_desktop.h"
 #include "tests/support/files.h"
 #include "tests/support/forwarding_registry.h"
+#include "tests/support/recording_desktop.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/throwaway.h"
 
@@ -91,6 +91,8 @@ class FormsTest : public ::testing::Test {
                      const char* location) {
     return Finding{category, name, data, location, true};
   }
+  std::vector<Call> Boxes() const { return desktop_.Of(RecordingDesktop::kBox); }
+
   std::vector<Finding> ExpectedRows() const {
     return {Row(kCategoryMissingPath, "Gone", "C:\\gone.exe", "HKCU\\SOFTWARE\\App"),
             Row(kCategoryTypedUrl, "url1", "http://one.example/",
@@ -123,16 +125,18 @@ TEST_F(FormsTest, HelpAndTheAboutLinksHandTheirTextsToTheShell) {
   ClickControl(form1_.GradientButton5.Handle());
   ClickControl(form2_.Label8.Handle());
   ClickControl(form2_.Label9.Handle());
-  const Call help{0, "", "www.veltrane.example/help.html", "", "", SW_SHOWNORMAL};
-  const Call web{0, "", "www.veltrane.example", "", "", SW_SHOWNORMAL};
-  const Call mail{reinterpret_cast<WindowHandle>(form2_.Handle()),
+  const Call help{
+      RecordingDesktop::kShell, 0, "", "www.veltrane.example/help.html", "", "", SW_SHOWNORMAL};
+  const Call web{RecordingDesktop::kShell, 0, "", "www.veltrane.example", "", "", SW_SHOWNORMAL};
+  const Call mail{RecordingDesktop::kShell,
+                  reinterpret_cast<WindowHandle>(form2_.Handle()),
                   "open",
                   "mailto:support@veltrane.example",
                   "",
                   "",
                   SW_SHOW};
-  EXPECT_EQ(desktop_.shell, (std::vector<Call>{help, help, web, mail}));
-  EXPECT_TRUE(desktop_.boxes.empty());
+  EXPECT_EQ(desktop_.Of(RecordingDesktop::kShell), (std::vector<Call>{help, help, web, mail}));
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(FormsTest, HoverTurnsLabelsBlueAndLeavingTurnsThemBlack) {
@@ -201,7 +205,7 @@ TEST_F(FormsTest, ScanRunsOnTheThreadAndWritesTheBackupBesideTheProgram) {
   EXPECT_EQ(SendMessageA(form1_.lv2.Handle(), LVM_GETITEMCOUNT, 0, 0), 2);
   EXPECT_EQ(form1_.pb.Position(), 100);
   EXPECT_EQ(ReadFile(folder_.Path() + "backuphkcu.REG").substr(0, 8), "REGEDIT4");
-  EXPECT_TRUE(desktop_.boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(FormsTest, ScanCleanAndSelectGivenInTheMiddleOfAScanAreRefused) {
@@ -238,7 +242,7 @@ TEST_F(FormsTest, ScanCleanAndSelectGivenInTheMiddleOfAScanAreRefused) {
 TEST_F(FormsTest, AnErrorInsideTheScanEndsItQuietly) {
   files_.OnProbe = [](const std::string&) { throw std::runtime_error("disk gone"); };
   ScanAndWait();
-  EXPECT_TRUE(desktop_.boxes.empty()) << "the scan's error was shown";
+  EXPECT_TRUE(Boxes().empty()) << "the scan's error was shown";
   EXPECT_NE(form1_.st.Caption().rfind("Scan complete", 0), 0u);
   EXPECT_EQ(form1_.lv2Rows().Count(), 0) << "the copy into lv2 ran after the error";
   // The scan command is free again.
@@ -260,9 +264,9 @@ TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
   WriteFile(folder_.Path() + "backuphkcu.reg",
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(form3_.applybtn.Handle());
-  ASSERT_EQ(desktop_.boxes.size(), 1u);
-  EXPECT_EQ(desktop_.boxes[0].file, "     Restore Complete       ");
-  EXPECT_EQ(desktop_.boxes[0].owner, reinterpret_cast<WindowHandle>(form3_.Handle()));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "     Restore Complete       ");
+  EXPECT_EQ(Boxes()[0].window, reinterpret_cast<WindowHandle>(form3_.Handle()));
   EXPECT_FALSE(IsWindowVisible(form3_.Handle())) << "the dialog stayed open after the restore";
   RegKey key = 0;
   EXPECT_EQ(memory_.OpenKeyEx(kHkeyCurrentUser, "Software\\Restored", kKeyRead, &key),
@@ -280,7 +284,7 @@ TEST_F(FormsTest, TheOptionsKeyboardMovesWithTabAndClosesWithEscape) {
   PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
   PumpFor(50);
   EXPECT_FALSE(IsWindowVisible(form3_.Handle())) << "Escape left the dialog open";
-  EXPECT_TRUE(desktop_.boxes.empty()) << "Escape applied the restore";
+  EXPECT_TRUE(Boxes().empty()) << "Escape applied the restore";
 }
 
 TEST_F(FormsTest, TheListAndPanelsFollowTheWindowWhenItGrows) {
@@ -312,9 +316,9 @@ TEST_F(FormsTest, TheListAndPanelsFollowTheWindowWhenItGrows) {
 TEST_F(FormsTest, ApplyWithoutABackupSaysSoAndKeepsTheDialogOpen) {
   form1_.loptionsClick();
   ClickControl(form3_.applybtn.Handle());
-  ASSERT_EQ(desktop_.boxes.size(), 1u);
-  EXPECT_NE(desktop_.boxes[0].file, "     Restore Complete       ");
-  EXPECT_EQ(desktop_.boxes[0].number & 0xF0u, static_cast<unsigned>(kMbIconError));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].text, "     Restore Complete       ");
+  EXPECT_EQ(Boxes()[0].number & 0xF0u, static_cast<unsigned>(kMbIconError));
   EXPECT_TRUE(IsWindowVisible(form3_.Handle()));
   form3_.closebtnClick();
 }
@@ -327,10 +331,10 @@ TEST_F(FormsTest, AnErrorEscapingACommandIsShownInAnErrorBoxAndTheProgramGoesOn)
   WriteFile(folder_.Path() + "backuphkcu.reg",
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(options.applybtn.Handle());
-  ASSERT_EQ(desktop_.boxes.size(), 1u);
-  EXPECT_EQ(desktop_.boxes[0].file, "the registry refused to write v");
-  EXPECT_EQ(desktop_.boxes[0].verb, "Veltrane");
-  EXPECT_EQ(desktop_.boxes[0].number, static_cast<unsigned>(kMbOk | kMbIconError));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "the registry refused to write v");
+  EXPECT_EQ(Boxes()[0].verb, "Veltrane");
+  EXPECT_EQ(Boxes()[0].number, static_cast<unsigned>(kMbOk | kMbIconError));
   // The program goes on: the windows still answer.
   ScanAndWait();
   EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");

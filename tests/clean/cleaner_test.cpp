@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "registry/tregistry.h"
-#include "tests/clean/fakes.h"
 #include "tests/support/forwarding_registry.h"
+#include "tests/support/recording_desktop.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
@@ -25,7 +26,9 @@ class RefusingWrites : public ForwardingRegistry {
 
 class CleanerTest : public ::testing::Test {
  protected:
-  CleanerTest() : api_(MakeTestRegistry()), base_(*api_, "clean") {}
+  CleanerTest() : api_(MakeTestRegistry()), base_(*api_, "clean") {
+    host_.status = "Ready";  // as the status line reads before any command
+  }
 
   // HKCU location of a key below the throwaway key.
   std::string Location(const std::string& below) const { return "HKCU\\" + base_.Path() + below; }
@@ -65,7 +68,7 @@ class CleanerTest : public ::testing::Test {
   ThrowawayKey base_;
   FindingsList lvax_, lv2_;
   RecordingHost host_;
-  FakeDesktop desktop_;
+  RecordingDesktop desktop_;
 };
 
 // A value whose own name is "(Default)" is deleted; the key's unnamed
@@ -122,10 +125,10 @@ TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
   EXPECT_EQ(host_.status, "2 Error Found");
   EXPECT_EQ(host_.maximum, 12);
   EXPECT_EQ(host_.position, 12);
-  EXPECT_EQ(host_.pauses, std::vector<int>(12, 50));
+  EXPECT_EQ(host_.Numbers(RecordingHost::kPause), std::vector<int>(12, 50));
   ASSERT_GE(host_.events.size(), 2u);
-  EXPECT_EQ(host_.events[0], "status Cleaning Registry");
-  EXPECT_EQ(host_.events[1], "pump");
+  EXPECT_EQ(host_.events[0], (RecordingHost::Event{RecordingHost::kStatus, "Cleaning Registry"}));
+  EXPECT_EQ(host_.events[1], (RecordingHost::Event{RecordingHost::kPump, {}}));
   EXPECT_TRUE(desktop_.calls.empty());
 }
 
@@ -186,12 +189,12 @@ TEST_F(CleanerTest, WriterErrorStopsAtItsRowAndKeepsTheList) {
   EXPECT_EQ(lvax_.Rows(), rows);
   EXPECT_EQ(lv2_.Rows(), std::vector<Finding>{rows[0]});
   EXPECT_EQ(host_.status, "Cleaning Registry");
-  const auto boxes = desktop_.Of("box");
+  const auto boxes = desktop_.Of(RecordingDesktop::kBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Failed to set data for ''");
   EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
   EXPECT_EQ(boxes[0].window, 77u);
-  EXPECT_TRUE(host_.pauses.empty());
+  EXPECT_EQ(host_.Count(RecordingHost::kPause), 0);
 }
 
 TEST_F(CleanerTest, OnlyTheLeadingHkcuIsTakenOff) {

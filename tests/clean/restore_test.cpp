@@ -6,14 +6,16 @@
 #include "clean/reg_export.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
-#include "tests/clean/fakes.h"
 #include "tests/support/files.h"
+#include "tests/support/recording_desktop.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
 
 namespace veltrane::testing {
 namespace {
+
+using enum RecordingDesktop::Kind;
 
 class RestoreTest : public ::testing::Test {
  protected:
@@ -31,7 +33,7 @@ class RestoreTest : public ::testing::Test {
   }
 
   MemoryRegistry api_;
-  FakeDesktop desktop_;
+  RecordingDesktop desktop_;
   TempFolder folder_;
   std::vector<int> waits_;
 };
@@ -50,9 +52,10 @@ TEST_F(RestoreTest, VistaHandsTheFileToTheShell) {
   EXPECT_EQ(Restore(), RestoreResult::kHandedToShell);
   ASSERT_EQ(desktop_.calls.size(), 1u);
   const auto& call = desktop_.calls[0];
-  EXPECT_EQ(call.what, "shell");
+  EXPECT_EQ(call.kind, kShell);
   EXPECT_EQ(call.text, "backuphkcu.reg");
-  EXPECT_EQ(call.extra, "open ");
+  EXPECT_EQ(call.verb, "open");
+  EXPECT_EQ(call.parameters, "");
   EXPECT_EQ(call.folder, folder_.Path());
   EXPECT_EQ(call.number, 5u);
   EXPECT_EQ(call.window, 55u);
@@ -61,23 +64,24 @@ TEST_F(RestoreTest, VistaHandsTheFileToTheShell) {
 TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
   for (const char* product : {"Microsoft Windows XP", "ViStA", ""}) {
     SCOPED_TRACE(product);
-    desktop_ = FakeDesktop();
+    desktop_ = RecordingDesktop();
     desktop_.findsBeforeWindow = 3;  // the editor takes a while to show
     waits_.clear();
     if (*product) SetProductName(product);
     EXPECT_EQ(Restore(), RestoreResult::kRestored);
 
-    const auto shell = desktop_.Of("shell");
+    const auto shell = desktop_.Of(kShell);
     ASSERT_EQ(shell.size(), 1u);
     EXPECT_EQ(shell[0].text, "regedit.exe");
-    EXPECT_EQ(shell[0].extra, "open /i backuphkcu.reg");
+    EXPECT_EQ(shell[0].verb, "open");
+    EXPECT_EQ(shell[0].parameters, "/i backuphkcu.reg");
     EXPECT_EQ(shell[0].folder, folder_.Path());
     EXPECT_EQ(shell[0].number, 0u);
-    for (const auto& find : desktop_.Of("find")) EXPECT_EQ(find.text, "Registry Editor");
+    for (const auto& find : desktop_.Of(kFind)) EXPECT_EQ(find.text, "Registry Editor");
     // The waits kept the program live while the editor started.
     EXPECT_EQ(waits_, std::vector<int>(3, 100));
 
-    const auto posts = desktop_.Of("post");
+    const auto posts = desktop_.Of(kPost);
     ASSERT_EQ(posts.size(), 2u);
     EXPECT_EQ(posts[0].number, kWmKeyDown);
     EXPECT_EQ(posts[0].wParam, 13u);
@@ -86,20 +90,20 @@ TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
     EXPECT_EQ(posts[0].window, desktop_.editorWindow);
     EXPECT_EQ(posts[1].window, desktop_.editorWindow);
 
-    const auto boxes = desktop_.Of("box");
+    const auto boxes = desktop_.Of(kBox);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "     Restore Complete       ");
-    EXPECT_EQ(boxes[0].extra, "Veltrane");
+    EXPECT_EQ(boxes[0].verb, "Veltrane");
     EXPECT_EQ(boxes[0].number, kMbOk | kMbIconInformation);
-    EXPECT_EQ(desktop_.calls.back().what, "box");
+    EXPECT_EQ(desktop_.calls.back().kind, kBox);
   }
 }
 
 TEST_F(RestoreTest, EditorThatNeverShowsIsAFailureAfterTheTimeout) {
   desktop_.findsBeforeWindow = 1 << 30;
   EXPECT_EQ(Restore(), RestoreResult::kFailed);
-  EXPECT_TRUE(desktop_.Of("post").empty());
-  const auto boxes = desktop_.Of("box");
+  EXPECT_TRUE(desktop_.Of(kPost).empty());
+  const auto boxes = desktop_.Of(kBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text, kRestoreComplete);
   EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
@@ -111,9 +115,9 @@ TEST_F(RestoreTest, EditorThatNeverShowsIsAFailureAfterTheTimeout) {
 TEST_F(RestoreTest, EditorThatCannotStartFailsAtOnce) {
   desktop_.shellResult = 2;  // file not found
   EXPECT_EQ(Restore(), RestoreResult::kFailed);
-  EXPECT_TRUE(desktop_.Of("find").empty());
-  ASSERT_EQ(desktop_.Of("box").size(), 1u);
-  EXPECT_EQ(desktop_.Of("box")[0].number, kMbOk | kMbIconError);
+  EXPECT_TRUE(desktop_.Of(kFind).empty());
+  ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
+  EXPECT_EQ(desktop_.Of(kBox)[0].number, kMbOk | kMbIconError);
 }
 
 TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
@@ -125,25 +129,25 @@ TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
   ASSERT_TRUE(registry.RemoveKey("\\Software\\Vendor"));
 
   EXPECT_EQ(Restore(true), RestoreResult::kRestored);
-  EXPECT_TRUE(desktop_.Of("shell").empty());
-  EXPECT_TRUE(desktop_.Of("find").empty());
-  ASSERT_EQ(desktop_.Of("box").size(), 1u);
-  EXPECT_EQ(desktop_.Of("box")[0].text, kRestoreComplete);
+  EXPECT_TRUE(desktop_.Of(kShell).empty());
+  EXPECT_TRUE(desktop_.Of(kFind).empty());
+  ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
+  EXPECT_EQ(desktop_.Of(kBox)[0].text, kRestoreComplete);
   EXPECT_EQ(ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"), Sz("C:\\kept"));
 }
 
 TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
   // No backup at all.
   EXPECT_EQ(Restore(true), RestoreResult::kFailed);
-  ASSERT_EQ(desktop_.Of("box").size(), 1u);
-  EXPECT_NE(desktop_.Of("box")[0].text.find("no backuphkcu.reg"), std::string::npos);
+  ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
+  EXPECT_NE(desktop_.Of(kBox)[0].text.find("no backuphkcu.reg"), std::string::npos);
 
   // A damaged one changes nothing and names its line.
-  desktop_ = FakeDesktop();
+  desktop_ = RecordingDesktop();
   WriteFile(folder_.Path() + "backuphkcu.reg",
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"v\"=dword:xyz\r\n");
   EXPECT_EQ(Restore(true), RestoreResult::kFailed);
-  const auto boxes = desktop_.Of("box");
+  const auto boxes = desktop_.Of(kBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text,
             "The backup could not be restored: line 4: a dword needs one to eight hexadecimal "
