@@ -9,6 +9,7 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/control_ids.h"
@@ -26,11 +27,6 @@ using ::testing::ElementsAreArray;
 
 std::string ScanComplete(std::size_t rows) {
   return "Scan complete -> " + std::to_string(rows) + " items should be remove";
-}
-
-std::string ScreenshotPath(const char* name) {
-  CreateDirectoryA("screenshots", nullptr);
-  return std::string("screenshots\\") + name;
 }
 
 // Wine waits up to two seconds for a window manager to confirm that a
@@ -274,7 +270,7 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   EXPECT_THAT(List(ids::kLv2).Rows(), ElementsAreArray(expected));
   Settle(app_->Main());
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(app_->Main(), ScreenshotPath("app_main_after_scan.png")));
+  EXPECT_TRUE(SavePng(CaptureClient(app_->Main()), ScreenshotPath("app_main_after_scan.png")));
 
   // The first scan with findings wrote the backup.
   const std::string backup = ReadFile(app_->BackupPath());
@@ -322,17 +318,11 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
 
   // Options, Apply: the backup comes back.
   Click(Control(ids::kLoptions));
-  HWND options = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    options = FindTopLevel(app_->Pid(), nullptr, "Options");
-    return options && IsWindowVisible(options);
-  }));
+  const HWND options = WaitForWindow(app_->Pid(), nullptr, "Options");
+  ASSERT_NE(options, nullptr);
   Click(ChildById(options, ids::kApplybtn));
-  HWND box = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    box = FindTopLevel(app_->Pid(), "#32770", "Veltrane");
-    return box && IsWindowVisible(box);
-  })) << "no message box after Apply";
+  const HWND box = WaitForWindow(app_->Pid(), "#32770", "Veltrane");
+  ASSERT_NE(box, nullptr) << "no message box after Apply";
   EXPECT_EQ(GetWindow(box, GW_OWNER), options);
   EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "     Restore Complete       ");
   Click(GetDlgItem(box, IDOK));
@@ -372,11 +362,8 @@ TEST_F(SeededAppTest, SelectNoneAndSelectAllSwitchEveryTickAndTheCaption) {
 
 TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
   Click(Control(ids::kLabout));
-  HWND about = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    about = FindTopLevel(app_->Pid(), nullptr, "About");
-    return about && IsWindowVisible(about);
-  }));
+  const HWND about = WaitForWindow(app_->Pid(), nullptr, "About");
+  ASSERT_NE(about, nullptr);
   PointerAway();
   EXPECT_FALSE(IsWindowEnabled(app_->Main())) << "the main window takes input under About";
 
@@ -407,7 +394,7 @@ TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
   EXPECT_EQ(TextOf(ChildById(panel, ids::kClsbtn)), "Close");
   Settle(about);
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(about, ScreenshotPath("app_about.png")));
+  EXPECT_TRUE(SavePng(CaptureClient(about), ScreenshotPath("app_about.png")));
 
   Click(ChildById(panel, ids::kClsbtn));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
@@ -416,11 +403,8 @@ TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
 
 TEST_F(SeededAppTest, OptionsIsOneModelessDialogWhoseCheckBoxGovernsApply) {
   Click(Control(ids::kLoptions));
-  HWND options = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    options = FindTopLevel(app_->Pid(), nullptr, "Options");
-    return options && IsWindowVisible(options);
-  }));
+  const HWND options = WaitForWindow(app_->Pid(), nullptr, "Options");
+  ASSERT_NE(options, nullptr);
   EXPECT_TRUE(IsWindowEnabled(app_->Main())) << "Options is not modal";
   // Choosing options again brings the same dialog to the front.
   Click(Control(ids::kGradientButton4));
@@ -452,7 +436,7 @@ TEST_F(SeededAppTest, OptionsIsOneModelessDialogWhoseCheckBoxGovernsApply) {
   PointerAway();
   Settle(options);
   Sleep(300);
-  EXPECT_TRUE(SaveScreenshot(options, ScreenshotPath("app_options.png")));
+  EXPECT_TRUE(SavePng(CaptureClient(options), ScreenshotPath("app_options.png")));
 
   Click(check);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(apply); })) << "unticking left Apply on";
@@ -494,11 +478,8 @@ TEST_F(LongScanTest, ScanCleanAndSelectDuringAScanAreRefusedAndTheListStaysWhole
   Click(Control(ids::kLselect));
   // Other commands still work: About opens and closes in the middle.
   Click(Control(ids::kLabout));
-  HWND about = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    about = FindTopLevel(app_->Pid(), nullptr, "About");
-    return about && IsWindowVisible(about);
-  }));
+  const HWND about = WaitForWindow(app_->Pid(), nullptr, "About");
+  ASSERT_NE(about, nullptr);
   ASSERT_TRUE(app_->Status().rfind("HKEY_CURRENT_USER", 0) == 0) << "the scan ended too soon";
   Click(ChildById(ChildById(about, ids::kAboutPanel), ids::kClsbtn));
 
@@ -526,11 +507,8 @@ TEST_F(LongScanTest, ClosingDuringAScanHidesTheWindowAndEndsWhenTheScanHasEnded)
 TEST_F(SeededAppTest, CommandLabelsTurnBlueUnderThePointerAndBlackAfter) {
   const HWND help = Control(ids::kLhelp);
   const auto countPixels = [&](COLORREF colour) {
-    int width = 0, height = 0;
-    const std::vector<COLORREF> pixels = CaptureClient(help, width, height);
-    int count = 0;
-    for (const COLORREF p : pixels) count += p == colour;
-    return count;
+    const std::vector<Color> pixels = CaptureClient(help).pixels;
+    return std::count(pixels.begin(), pixels.end(), colour);
   };
   const SIZE size = ClientSize(help);
   POINT inside{size.cx / 2, size.cy / 2};

@@ -20,9 +20,11 @@
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
 #include "tests/support/files.h"
+#include "tests/support/findings.h"
 #include "tests/support/forwarding_registry.h"
 #include "tests/support/recording_desktop.h"
 #include "tests/support/registry_seed.h"
+#include "tests/support/screen.h"
 #include "tests/support/throwaway.h"
 
 namespace veltrane::testing {
@@ -32,13 +34,9 @@ using Call = RecordingDesktop::Call;
 
 constexpr const char* kTypedUrls = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000) {
-  const ULONGLONG until = GetTickCount64() + milliseconds;
-  while (!done()) {
-    if (GetTickCount64() >= until) return false;
-    PumpFor(10);
-  }
-  return true;
+// Waits for `done` while the windows of this thread go on answering.
+bool PumpUntil(const std::function<bool()>& done) {
+  return WaitUntil(done, 20000, [] { PumpFor(10); });
 }
 
 // A click as the mouse gives it, through the control's window procedure.
@@ -87,10 +85,6 @@ class FormsTest : public ::testing::Test {
     ASSERT_TRUE(PumpUntil([&] { return !gate_.ListBusy() && TTestThread::Running() == 0; }));
   }
 
-  static Finding Row(const char* category, const char* name, const char* data,
-                     const char* location) {
-    return Finding{category, name, data, location, true};
-  }
   std::vector<Call> Boxes() const { return desktop_.Of(RecordingDesktop::kBox); }
 
   std::vector<Finding> ExpectedRows() const {
@@ -294,12 +288,7 @@ TEST_F(FormsTest, TheListAndPanelsFollowTheWindowWhenItGrows) {
                      FALSE, 0);
   SetWindowPos(form1_.Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  const auto placeOf = [&](HWND control) {
-    RECT r{};
-    GetWindowRect(control, &r);
-    MapWindowPoints(HWND_DESKTOP, form1_.Handle(), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-  };
+  const auto placeOf = [&](HWND control) { return RectIn(control, form1_.Handle()); };
   const RECT list = placeOf(form1_.lvax.Handle());
   EXPECT_EQ(list.left, 48);
   EXPECT_EQ(list.top, 46);

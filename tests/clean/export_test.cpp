@@ -8,19 +8,12 @@
 #include "registry/tregistry.h"
 #include "tests/support/files.h"
 #include "tests/support/registry_seed.h"
+#include "tests/support/text.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
 
 namespace veltrane::testing {
 namespace {
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
 
 std::string Range(int first, int count) {
   std::string bytes;

@@ -3,6 +3,7 @@
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
 #include "tests/support/registry_seed.h"
+#include "tests/support/text.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
 
@@ -19,14 +20,7 @@ class ImportTest : public ::testing::Test {
   std::string File(std::initializer_list<std::string> lines) const {
     std::string text;
     for (const std::string& line : lines) {
-      std::string expanded = line;
-      for (std::size_t at = expanded.find('$'); at != std::string::npos;
-           at = expanded.find('$', at)) {
-        const std::string key = "HKEY_CURRENT_USER\\" + base_.Path();
-        expanded.replace(at, 1, key);
-        at += key.size();
-      }
-      text += expanded + "\r\n";
+      text += Replaced(line, "$", "HKEY_CURRENT_USER\\" + base_.Path()) + "\r\n";
     }
     return text;
   }
@@ -154,11 +148,9 @@ TEST_F(ImportTest, DeletesKeysAndValues) {
   seeded.subkeys["other"];
   seed_.Tree(base_.Path(), seeded);
   // LF line ends only, as some editors save them.
-  std::string text = File({"REGEDIT4", "[-$\\tree]", "[-$\\never there]", "[$]", "\"drop\"=-",
-                           "@=-", "\"never there\"=-"});
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
-    text.erase(at, 1);
-  }
+  const std::string text = Replaced(File({"REGEDIT4", "[-$\\tree]", "[-$\\never there]", "[$]",
+                                          "\"drop\"=-", "@=-", "\"never there\"=-"}),
+                                    "\r\n", "\n");
   ASSERT_TRUE(Import(text)) << error_.Text();
   TreeKey expected;
   expected.values["keep"] = Sz("k");

@@ -286,13 +286,6 @@ SIZE Measure(const FontDesc& desc, const std::string& text, UINT format) {
   return SIZE{r.right, r.bottom};
 }
 
-RECT PlaceIn(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 TEST_F(ControlsBehaviour, StatusTextSizesItselfToItsCaption) {
   const FontDesc tahoma{"Tahoma", 13};
   TStatusText st;
@@ -320,7 +313,7 @@ TEST_F(ControlsBehaviour, StatusTextSizesItselfToItsCaption) {
     st.SetShowAccelChar(c.accel);
     st.SetCaption(c.caption);
     const SIZE text = Measure(tahoma, c.measured, DT_LEFT | DT_EXPANDTABS | c.format);
-    const RECT r = PlaceIn(st.Handle());
+    const RECT r = RectInParent(st.Handle());
     EXPECT_EQ(r.left, 48) << c.name;
     EXPECT_EQ(r.top, 3) << c.name;
     EXPECT_EQ(r.right - r.left, text.cx + 2) << c.name;
@@ -328,22 +321,22 @@ TEST_F(ControlsBehaviour, StatusTextSizesItselfToItsCaption) {
   }
   // Empty still has a line's height.
   st.SetCaption("");
-  EXPECT_GT(PlaceIn(st.Handle()).bottom - 3, 2);
+  EXPECT_GT(RectInParent(st.Handle()).bottom - 3, 2);
 
   // AutoSize off keeps the size; on again fits at once.
   st.SetAutoSize(false);
   st.SetCaption("a much longer status text than before");
-  const RECT fixed = PlaceIn(st.Handle());
+  const RECT fixed = RectInParent(st.Handle());
   EXPECT_EQ(fixed.right - fixed.left, Measure(tahoma, " ", DT_LEFT).cx + 2);
   st.SetAutoSize(true);
-  EXPECT_EQ(PlaceIn(st.Handle()).right - 48,
+  EXPECT_EQ(RectInParent(st.Handle()).right - 48,
             Measure(tahoma, "a much longer status text than before", DT_LEFT).cx + 2);
 
   // An OnPaint handler that declines stops the sizing too.
   st.OnPaint = [](TCustomStatusText&, bool& go) { go = false; };
-  const RECT declined = PlaceIn(st.Handle());
+  const RECT declined = RectInParent(st.Handle());
   st.SetCaption("x");
-  EXPECT_EQ(PlaceIn(st.Handle()).right, declined.right);
+  EXPECT_EQ(RectInParent(st.Handle()).right, declined.right);
 }
 
 TEST_F(ControlsBehaviour, StatusTextInput) {
@@ -423,7 +416,7 @@ TEST_F(ControlsBehaviour, LabelSizesItselfAndReportsThePointer) {
   };
   ASSERT_TRUE(label.Create(panel.Handle(), 64, 16, "scan registry"));
   const SIZE text = Measure(bold, "scan registry", DT_LEFT | DT_EXPANDTABS);
-  RECT r = PlaceIn(label.Handle());
+  RECT r = RectInParent(label.Handle());
   EXPECT_EQ(r.left, 64);
   EXPECT_EQ(r.right - r.left, text.cx);
   EXPECT_EQ(r.bottom - r.top, text.cy);
@@ -440,7 +433,7 @@ TEST_F(ControlsBehaviour, LabelSizesItselfAndReportsThePointer) {
   FontDesc larger = label.Font();
   larger.height = 16;
   label.SetFont(larger);
-  r = PlaceIn(label.Handle());
+  r = RectInParent(label.Handle());
   EXPECT_EQ(r.right - r.left, Measure(larger, "scan registry", DT_LEFT).cx);
   EXPECT_EQ(r.left, 64);
 }

@@ -19,7 +19,6 @@
 #include "controls/status_text.h"
 #include "controls/text_label.h"
 #include "tests/controls/test_support.h"
-#include "tests/support/png.h"
 
 namespace veltrane::testing {
 namespace {
@@ -110,9 +109,7 @@ void Build(Gallery& g) {
   // The main window's look: a diagonal silver panel with command labels and
   // glyph buttons, a flat status panel along the bottom.
   TGradientPanel& main = g.Panel(top, 0, 0, 760, 300);
-  main.SetColorScheme(TPanelColorScheme::csSilver);
-  main.SetFillDirection(TFillDirection::fdDiagonal);
-  main.SetBevelOuter(TPanelBevel::bvNone);
+  UseMainPanelLook(main);
   const HWND p = main.Handle();
   const char* commands[] = {"scan registry", "select none", "clean registry",
                             "options",       "help",        "about us"};
@@ -239,13 +236,6 @@ void SetStates(Gallery& g) {
   SetFocus(g.buttons[9]->Handle());
 }
 
-RECT PlaceOnForm(HWND window, HWND form) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 // Paints whatever is pending, without letting hover tracking's "pointer
 // left" (posted at once, the real pointer being elsewhere) undo the states.
 void Settle(HWND form) {
@@ -258,28 +248,6 @@ void Settle(HWND form) {
   PumpMessages();
 }
 
-Image CaptureScreen(HWND form) {
-  RECT client{};
-  GetClientRect(form, &client);
-  POINT origin{0, 0};
-  ClientToScreen(form, &origin);
-  OffscreenBitmap shot(client.right, client.bottom, 0);
-  WindowDC screen(nullptr);
-  BitBlt(shot.dc(), 0, 0, client.right, client.bottom, screen.get(), origin.x, origin.y, SRCCOPY);
-  return ReadBitmap(shot);
-}
-
-bool SavePng(const Image& picture, const std::string& path) {
-  CreateDirectoryA("screenshots", nullptr);
-  std::vector<std::uint32_t> rgb(picture.pixels.size());
-  for (std::size_t i = 0; i < rgb.size(); ++i) {
-    const Color c = picture.pixels[i];
-    rgb[i] = (static_cast<std::uint32_t>(RedOf(c)) << 16) |
-             (static_cast<std::uint32_t>(GreenOf(c)) << 8) | static_cast<std::uint32_t>(BlueOf(c));
-  }
-  return WritePng(path, picture.width, picture.height, rgb);
-}
-
 // Where each opaque control on screen differs from its off-screen
 // rendering; empty when the screen shows exactly the renderings.
 std::vector<std::string> ScreenDifferences(const Gallery& g, const Image& picture) {
@@ -290,12 +258,9 @@ std::vector<std::string> ScreenDifferences(const Gallery& g, const Image& pictur
   std::vector<std::string> differences;
   for (HWND window : opaque) {
     const Image rendered = Render(window);
-    const RECT r = PlaceOnForm(window, g.form.Handle());
-    Image onScreen(rendered.width, rendered.height, 0);
-    for (int y = 0; y < rendered.height; ++y)
-      for (int x = 0; x < rendered.width; ++x)
-        onScreen.at(x, y) = picture.at(r.left + x, r.top + y);
-    const std::string difference = Difference(onScreen, rendered);
+    const RECT r = RectIn(window, g.form.Handle());
+    const std::string difference =
+        Difference(Crop(picture, r.left, r.top, rendered.width, rendered.height), rendered);
     if (difference.empty()) continue;
     char name[64];
     GetClassNameA(window, name, sizeof name);
@@ -310,10 +275,10 @@ std::vector<std::string> ScreenDifferences(const Gallery& g, const Image& pictur
 // first window of a fresh Wine prefix), so this captures again until the
 // two agree, for ten seconds at most, and returns the last capture.
 Image CaptureSettledScreen(const Gallery& g) {
-  Image picture = CaptureScreen(g.form.Handle());
+  Image picture = CaptureClient(g.form.Handle());
   for (int attempt = 0; attempt < 30 && !ScreenDifferences(g, picture).empty(); ++attempt) {
     Settle(g.form.Handle());
-    picture = CaptureScreen(g.form.Handle());
+    picture = CaptureClient(g.form.Handle());
   }
   return picture;
 }
@@ -327,14 +292,14 @@ TEST(ControlsGallery, ScreenshotShowsWhatTheControlsRender) {
   SetStates(g);
   Settle(g.form.Handle());
   const Image picture = CaptureSettledScreen(g);
-  EXPECT_TRUE(SavePng(picture, "screenshots/controls_gallery.png"));
+  EXPECT_TRUE(SavePng(picture, ScreenshotPath("controls_gallery.png")));
   EXPECT_THAT(ScreenDifferences(g, picture), ::testing::IsEmpty());
 
   // The same with the focus on the status text: its dotted frame.
   SetFocus(g.texts[0]->Handle());
   Settle(g.form.Handle());
   const Image focused = CaptureSettledScreen(g);
-  EXPECT_TRUE(SavePng(focused, "screenshots/controls_gallery_text_focus.png"));
+  EXPECT_TRUE(SavePng(focused, ScreenshotPath("controls_gallery_text_focus.png")));
   EXPECT_THAT(ScreenDifferences(g, focused), ::testing::IsEmpty());
   ReleaseCapture();
 }

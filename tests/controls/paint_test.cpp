@@ -35,10 +35,7 @@ constexpr Color kFocus = 11382189;
 // The face of a button: the gradient rows (or the flat face).
 Image ButtonFace(int w, int h, const Six& c, bool gradient) {
   Image img(w, h, c.face);
-  if (gradient) {
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) img.at(x, y) = GradientStep(c.face, c.grad, h, y);
-  }
+  if (gradient) FillGradient(img, 0, 0, w, h, c.face, c.grad, h, Along::kRows);
   return img;
 }
 
@@ -221,9 +218,7 @@ void BevelFrame(Image& img, int j, Color topLeft, Color bottomRight) {
 
 TEST_F(ControlsPaint, SilverDiagonalPanelWithoutBevel) {
   TGradientPanel panel;
-  panel.SetColorScheme(TPanelColorScheme::csSilver);
-  panel.SetFillDirection(TFillDirection::fdDiagonal);
-  panel.SetBevelOuter(TPanelBevel::bvNone);
+  UseMainPanelLook(panel);
   ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 40, 30));
   EXPECT_EQ(panel.ColorFace(), kWhite);
   EXPECT_EQ(panel.ColorGrad(), 14344414u);
@@ -231,8 +226,7 @@ TEST_F(ControlsPaint, SilverDiagonalPanelWithoutBevel) {
   // Line i runs from (i, 0) to (0, i) without its end point, so every pixel
   // but the left column takes colour i = x + y of n = 70; the left column
   // keeps the fresh bitmap's white.
-  for (int y = 0; y < 30; ++y)
-    for (int x = 1; x < 40; ++x) expected.at(x, y) = GradientStep(kWhite, 14344414, 70, x + y);
+  FillGradient(expected, 1, 0, 40, 30, kWhite, 14344414, 70, Along::kDiagonals);
   EXPECT_EQ(Difference(Render(panel.Handle()), expected), "");
 }
 
@@ -270,10 +264,8 @@ TEST_F(ControlsPaint, PanelBevelsAndDirections) {
     ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 50, 26));
     Image expected(50, 26, kWhite);
     const bool vertical = c.direction == TFillDirection::fdVertical;
-    for (int y = 0; y < 26; ++y)
-      for (int x = 0; x < 50; ++x)
-        expected.at(x, y) =
-            vertical ? GradientStep(c.face, c.grad, 26, y) : GradientStep(c.face, c.grad, 50, x);
+    FillGradient(expected, 0, 0, 50, 26, c.face, c.grad, vertical ? 26 : 50,
+                 vertical ? Along::kRows : Along::kColumns);
     int inset = 0;
     for (TPanelBevel kind : {c.outer, c.inner}) {
       if (kind == TPanelBevel::bvNone) continue;
@@ -306,9 +298,7 @@ TEST_F(ControlsPaint, PanelShowsAFontSetWithoutRedrawAtTheNextPaint) {
 
 TEST_F(ControlsPaint, TransparentLabelShowsThePanelThrough) {
   TGradientPanel panel;
-  panel.SetColorScheme(TPanelColorScheme::csSilver);
-  panel.SetFillDirection(TFillDirection::fdDiagonal);
-  panel.SetBevelOuter(TPanelBevel::bvNone);
+  UseMainPanelLook(panel);
   ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 300, 60));
   const Image face = Render(panel.Handle());
 
@@ -318,13 +308,8 @@ TEST_F(ControlsPaint, TransparentLabelShowsThePanelThrough) {
   ASSERT_TRUE(text.Create(panel.Handle(), 64, 16, "scan registry"));
 
   auto under = [&](const TTextLabel& label) {
-    RECT r{};
-    GetWindowRect(label.Handle(), &r);
-    MapWindowPoints(HWND_DESKTOP, panel.Handle(), reinterpret_cast<POINT*>(&r), 2);
-    Image img(r.right - r.left, r.bottom - r.top, 0);
-    for (int y = 0; y < img.height; ++y)
-      for (int x = 0; x < img.width; ++x) img.at(x, y) = face.at(r.left + x, r.top + y);
-    return img;
+    const RECT r = RectInParent(label.Handle());
+    return Crop(face, r.left, r.top, r.right - r.left, r.bottom - r.top);
   };
   EXPECT_EQ(Difference(Render(blank.Handle()), under(blank)), "");
   const Image drawn = Render(text.Handle());
@@ -346,10 +331,9 @@ Image ReferenceBar(int w, int h, const ProgressColors& c, bool horizontal, int p
   if (horizontal) {
     const double exact = (static_cast<double>(w - 2) * (position - min)) / (max - min);
     const int f = static_cast<int>(std::nearbyint(exact));
-    for (int i = 0; i <= h - 2; ++i)  // background rows 0 .. h - 2, x 1 .. w - 1
-      for (int x = 1; x < w; ++x) img.set(x, i, GradientStep(c.backFace, c.backGrad, h - 2, i));
-    for (int i = 0; i <= h; ++i)  // fill rows 0 .. h, x 0 .. f - 1
-      for (int x = 0; x < f; ++x) img.set(x, i, GradientStep(c.foreFace, c.foreGrad, h, i));
+    // Background rows 0 .. h - 2, x 1 .. w - 1; fill rows 0 .. h, x 0 .. f - 1.
+    FillGradient(img, 1, 0, w, h - 1, c.backFace, c.backGrad, h - 2, Along::kRows);
+    FillGradient(img, 0, 0, f, h + 1, c.foreFace, c.foreGrad, h, Along::kRows);
     const Color first = img.at(1, 1);
     for (int y = 1; y < h; ++y) img.set(1, y, first);
     const Color edge = img.at(2, h - 2);
@@ -357,10 +341,9 @@ Image ReferenceBar(int w, int h, const ProgressColors& c, bool horizontal, int p
   } else {
     const double exact = (static_cast<double>(h - 2) * (position - min)) / std::abs(max - min) + 1;
     const int t = h - static_cast<int>(std::nearbyint(exact));
-    for (int i = 0; i <= w - 2; ++i)  // background columns 0 .. w - 2, y 1 .. h - 1
-      for (int y = 1; y < h; ++y) img.set(i, y, GradientStep(c.backFace, c.backGrad, w - 2, i));
-    for (int i = 0; i <= w; ++i)  // fill columns 0 .. w, y t .. h - 1
-      for (int y = t; y < h; ++y) img.set(i, y, GradientStep(c.foreFace, c.foreGrad, w, i));
+    // Background columns 0 .. w - 2, y 1 .. h - 1; fill columns 0 .. w, y t .. h - 1.
+    FillGradient(img, 0, 1, w - 1, h, c.backFace, c.backGrad, w - 2, Along::kColumns);
+    FillGradient(img, 0, t, w + 1, h, c.foreFace, c.foreGrad, w, Along::kColumns);
     const Color bottom = img.at(2, h - 2);
     for (int x = 1; x < w; ++x) img.set(x, h - 2, bottom);
     const Color top = img.at(w - 3, h - 3);

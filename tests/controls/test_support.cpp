@@ -1,7 +1,6 @@
 #include "tests/controls/test_support.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "controls/handles.h"
 
@@ -29,20 +28,6 @@ LRESULT TestForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return Window::HandleMessage(message, wParam, lParam);
 }
 
-Image ReadBitmap(const OffscreenBitmap& bitmap) {
-  Image image(bitmap.width(), bitmap.height(), 0);
-  GdiFlush();
-  const std::uint32_t* p = bitmap.Pixels();
-  if (!p) return image;
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::uint32_t v = p[static_cast<std::size_t>(y) * image.width + x];
-      image.at(x, y) = MakeColor((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-  }
-  return image;
-}
-
 Image Render(HWND window) {
   RECT r{};
   GetClientRect(window, &r);
@@ -50,35 +35,6 @@ Image Render(HWND window) {
   if (!bitmap.valid()) return {};
   SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bitmap.dc()), PRF_CLIENT);
   return ReadBitmap(bitmap);
-}
-
-std::string Difference(const Image& actual, const Image& expected) {
-  char line[160];
-  if (actual.width != expected.width || actual.height != expected.height) {
-    std::snprintf(line, sizeof line, "size %dx%d, expected %dx%d", actual.width, actual.height,
-                  expected.width, expected.height);
-    return line;
-  }
-  std::string out;
-  int shown = 0, total = 0;
-  for (int y = 0; y < actual.height; ++y) {
-    for (int x = 0; x < actual.width; ++x) {
-      if (actual.at(x, y) == expected.at(x, y)) continue;
-      ++total;
-      if (shown < 8) {
-        std::snprintf(line, sizeof line, "(%d,%d) is %06X, expected %06X; ", x, y,
-                      static_cast<unsigned>(actual.at(x, y)),
-                      static_cast<unsigned>(expected.at(x, y)));
-        out += line;
-        ++shown;
-      }
-    }
-  }
-  if (total > 0) {
-    std::snprintf(line, sizeof line, "%d pixels differ", total);
-    out += line;
-  }
-  return out;
 }
 
 Color GradientStep(Color from, Color to, int n, int i) {
@@ -92,6 +48,22 @@ Color GradientStep(Color from, Color to, int n, int i) {
     out[c] = static_cast<int>(std::nearbyint(v));
   }
   return MakeColor(out[0], out[1], out[2]);
+}
+
+void FillGradient(Image& image, int left, int top, int right, int bottom, Color from, Color to,
+                  int n, Along along) {
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      const int i = along == Along::kRows ? y : along == Along::kColumns ? x : x + y;
+      image.set(x, y, GradientStep(from, to, n, i));
+    }
+  }
+}
+
+void UseMainPanelLook(TGradientPanel& panel) {
+  panel.SetColorScheme(TPanelColorScheme::csSilver);
+  panel.SetFillDirection(TFillDirection::fdDiagonal);
+  panel.SetBevelOuter(TPanelBevel::bvNone);
 }
 
 void PumpMessages() {

@@ -41,13 +41,8 @@ TEST(Win32FileProbe, AnswersAsTheInMemoryFileSystemDoes) {
 
 class ScanOnWine : public ::testing::Test {
  protected:
-  Finding Row(const std::string& category, const std::string& name, const std::string& data,
-              const std::string& location) {
-    return Finding{category, name, data, location, true};
-  }
-
   FileSandbox files{"veltrane-scan"};
-  RegistrySandbox sandbox{"VeltraneScanTest"};
+  RegistrySandbox sandbox{"scan"};
   RegistrySeed seed{sandbox.Registry()};
   Win32FileProbe probe;
   RecordingHost host;

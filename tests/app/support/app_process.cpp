@@ -28,11 +28,8 @@ bool AppProcess::Start() {
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   pid_ = info.dwProcessId;
-  const bool shown = WaitUntil([this] {
-    main_ = FindTopLevel(pid_, "VeltraneMainWindow", "Veltrane 1.0");
-    return main_ && IsWindowVisible(main_);
-  });
-  if (!shown) {
+  main_ = WaitForWindow(pid_, "VeltraneMainWindow", "Veltrane 1.0");
+  if (!main_) {
     failure_ = "the main window \"Veltrane 1.0\" did not show";
     return false;
   }

@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <psapi.h>
 
-#include "tests/support/png.h"
-
 namespace veltrane::testing {
 namespace {
 
@@ -49,15 +47,6 @@ void SendMouse(DWORD flags, int x, int y) {
 
 }  // namespace
 
-bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds) {
-  const ULONGLONG until = GetTickCount64() + milliseconds;
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount64() >= until) return false;
-    Sleep(20);
-  }
-}
-
 std::string TextOf(HWND window) {
   char text[4096] = {};
   DWORD_PTR length = 0;
@@ -91,17 +80,19 @@ HWND FindTopLevel(DWORD pid, const char* className, const std::string& title) {
   return search.found.empty() ? nullptr : search.found.front();
 }
 
+HWND WaitForWindow(DWORD pid, const char* className, const std::string& title) {
+  HWND window = nullptr;
+  WaitUntil([&] {
+    window = FindTopLevel(pid, className, title);
+    return window && IsWindowVisible(window);
+  });
+  return window && IsWindowVisible(window) ? window : nullptr;
+}
+
 std::vector<HWND> TopLevelWindows(DWORD pid, const std::string& title) {
   TopLevelSearch search{pid, nullptr, title, {}};
   EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
-}
-
-RECT RectInParent(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 SIZE ClientSize(HWND window) {
@@ -149,56 +140,6 @@ std::vector<std::string> ModulesOf(HANDLE process) {
 void Settle(HWND window) {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-}
-
-std::vector<COLORREF> CaptureClient(HWND window, int& width, int& height) {
-  RECT client{};
-  GetClientRect(window, &client);
-  width = client.right;
-  height = client.bottom;
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  std::vector<COLORREF> pixels;
-  if (width <= 0 || height <= 0) return pixels;
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap && bits) {
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const auto* row = static_cast<const std::uint32_t*>(bits);
-    pixels.reserve(static_cast<std::size_t>(width) * height);
-    for (int i = 0; i < width * height; ++i) {
-      const std::uint32_t v = row[i];  // 0x00RRGGBB
-      pixels.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
-    }
-    SelectObject(memory, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
-}
-
-bool SaveScreenshot(HWND window, const std::string& path) {
-  int width = 0, height = 0;
-  const std::vector<COLORREF> pixels = CaptureClient(window, width, height);
-  if (pixels.empty()) return false;
-  std::vector<std::uint32_t> rgb;
-  rgb.reserve(pixels.size());
-  for (const COLORREF c : pixels) {
-    rgb.push_back((static_cast<std::uint32_t>(GetRValue(c)) << 16) |
-                  (static_cast<std::uint32_t>(GetGValue(c)) << 8) | GetBValue(c));
-  }
-  return WritePng(path, width, height, rgb);
 }
 
 RemoteListView::RemoteListView(HANDLE process, HWND list) : process_(process), list_(list) {

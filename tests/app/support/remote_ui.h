@@ -1,22 +1,19 @@
 // Driving another process's windows as a user would: finding them, reading
-// their texts and places, clicking them with real mouse input, reading and
-// ticking the rows of its list views (through a buffer in that process),
-// and capturing what the screen shows.
+// their texts, clicking them with real mouse input, reading and ticking the
+// rows of its list views (through a buffer in that process). Their places
+// and pictures come from screen.h.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "scan/findings.h"
+#include "tests/support/screen.h"
 
 namespace veltrane::testing {
-
-// Polls `done` every 20 ms until it is true or `milliseconds` have passed.
-bool WaitUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
 
 // WM_GETTEXT, answered within a few seconds or "".
 std::string TextOf(HWND window);
@@ -25,10 +22,11 @@ HWND ChildById(HWND parent, int id);
 // A visible or hidden top-level window of process `pid` with this class
 // (null for any) and exact title.
 HWND FindTopLevel(DWORD pid, const char* className, const std::string& title);
+// The same once it is visible, waiting for it up to 20 seconds; null when
+// it does not show.
+HWND WaitForWindow(DWORD pid, const char* className, const std::string& title);
 std::vector<HWND> TopLevelWindows(DWORD pid, const std::string& title);
 
-// A window's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND window);
 SIZE ClientSize(HWND window);
 
 // Real mouse input: the pointer moves to the middle of `window` (or to
@@ -42,11 +40,6 @@ std::vector<std::string> ModulesOf(HANDLE process);
 
 // Waits until `window`'s thread has handled what came before.
 void Settle(HWND window);
-
-// Captures `window`'s client area from the screen and writes it as a PNG.
-bool SaveScreenshot(HWND window, const std::string& path);
-// The screen's pixels under `window`'s client area, as COLORREF values.
-std::vector<COLORREF> CaptureClient(HWND window, int& width, int& height);
 
 // A list view of another process, read and ticked through a buffer in that
 // process.

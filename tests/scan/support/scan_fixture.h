@@ -30,11 +30,6 @@ class ScanFixture : public ::testing::Test {
 
   void TearDown() override { EXPECT_EQ(registry.OpenHandleCount(), 0u) << "a key was left open"; }
 
-  static Finding Row(const std::string& category, const std::string& name, const std::string& data,
-                     const std::string& location) {
-    return Finding{category, name, data, location, true};
-  }
-
   MemoryRegistry registry;
   MemoryFileSystem files;
   RecordingHost host;
