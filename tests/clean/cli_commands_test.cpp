@@ -159,7 +159,7 @@ TEST(CliProgramTest, ExportAndImportOnTheRealRegistry) {
   tree.subkeys["sub"].values["bin"] = Typed(kRegBinary, std::string(100, '\x7f'));
   RegistrySeed(api).Tree(base.Path(), tree);
   const std::string file = folder.Path() + "cli.reg";
-  const std::string exe = std::string("\"") + VELTRANE_CLI_EXE + "\"";
+  const std::string exe = "\"" + WindowsPath(VELTRANE_CLI_EXE) + "\"";
   ASSERT_EQ(RunProgram(exe + " export \"HKEY_CURRENT_USER\\" + base.Path() + "\" \"" + file + "\""),
             0);
   base.Remove();

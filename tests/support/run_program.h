@@ -74,6 +74,15 @@ inline int RunProgram(const std::string& commandLine, std::string& out, std::str
   if (errFile != INVALID_HANDLE_VALUE) CloseHandle(errFile);
   out = ReadFile(outPath);
   err = ReadFile(errPath);
+  // Under Wine the files stay in use for a moment after the program has
+  // ended, and cannot be deleted until then.
+  for (const std::string& path : {outPath, errPath}) {
+    for (int wait = 0;
+         wait < 200 && !DeleteFileA(path.c_str()) && GetLastError() == ERROR_SHARING_VIOLATION;
+         ++wait) {
+      Sleep(10);
+    }
+  }
   return code;
 }
 
