@@ -1,7 +1,6 @@
 // Writes and reads keys and values below a root key (HKEY_CURRENT_USER
 // unless told otherwise), on any registry backend: what a test sets up and
-// what it checks afterwards. Paths are relative to the root. Header-only,
-// as the benchmarks seed with it too.
+// what it checks afterwards. Paths are relative to the root.
 #pragma once
 
 #include <cstdint>
