@@ -7,7 +7,10 @@
 # rather than one per test case. SCREEN marks a test that shows windows on
 # the build folder's X server (clicking on them, or reading the screen back):
 # such tests take turns, or one would find another's windows in its way.
-# LOCKS names further shared state the test changes (wine_machine_state).
+# LOCKS names further shared state the test changes: wine_machine_state
+# (machine-wide values and the shared history keys), wine_user_registry
+# (throwaway keys under HKCU\Software, which a restore of the whole of
+# HKCU\Software would bring back if it ran in between).
 enable_testing()
 
 if(VELTRANE_WIN32)
