@@ -7,7 +7,6 @@
 #include "app/control_ids.h"
 #include "app/form2.h"
 #include "app/form3.h"
-#include "app/form_frame.h"
 #include "app/message_pump.h"
 #include "app/resource.h"
 #include "app/site.h"
@@ -67,14 +66,10 @@ TForm1::TForm1(AppServices& services, CommandGate& gate)
 TForm1::~TForm1() { DestroyHandle(); }
 
 bool TForm1::Create() {
-  static const ATOM windowClass =
-      RegisterWindowClass(kClassName, 0, nullptr, BackgroundBrush(),
-                          LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
-  font_ = CreateFontFrom(FontDesc{"Tahoma", 13});
   listFont_ = CreateFontFrom(FontDesc{"Tahoma", 12});
-  const RECT frame = CentredFrame(kStyle, kClientWidth, kClientHeight);
-  if (!CreateHandle(windowClass, 0, site::kMainCaption, kStyle, frame.left, frame.top,
-                    frame.right - frame.left, frame.bottom - frame.top, nullptr)) {
+  if (!CreateForm({kClassName, BackgroundBrush(), site::kMainCaption, kStyle, kClientWidth,
+                   kClientHeight, FontDesc{"Tahoma", 13}},
+                  nullptr)) {
     return false;
   }
   CreateControls();
@@ -325,7 +320,6 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED) Layout(LOWORD(lParam), HIWORD(lParam));
       return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
     case WM_CLOSE:
       if (gate_.RequestClose()) {
         closing_ = true;
@@ -340,7 +334,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (closing_) PostQuitMessage(0);
       return 0;
   }
-  return Window::HandleMessage(message, wParam, lParam);
+  return TForm::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace veltrane

@@ -15,6 +15,7 @@
 #include "app/app_services.h"
 #include "app/command_gate.h"
 #include "app/findings_view.h"
+#include "app/form.h"
 #include "controls/gradient_button.h"
 #include "controls/gradient_panel.h"
 #include "controls/gradient_progress_bar.h"
@@ -31,7 +32,7 @@ namespace veltrane {
 class TForm2;
 class TForm3;
 
-class TForm1 final : public Window, public ScanHost {
+class TForm1 final : public TForm, public ScanHost {
  public:
   static constexpr const char* kClassName = "VeltraneMainWindow";
   static constexpr int kClientWidth = 704;
@@ -136,7 +137,7 @@ class TForm1 final : public Window, public ScanHost {
   CommandGate& gate_;
   ScanContext context_;
   bool closing_ = false;  // the user closed the window: the program ends
-  UniqueFont font_, listFont_;
+  UniqueFont listFont_;
   TForm2* about_ = nullptr;
   TForm3* options_ = nullptr;
 };

@@ -3,8 +3,6 @@
 #include <string>
 
 #include "app/control_ids.h"
-#include "app/form_frame.h"
-#include "app/resource.h"
 #include "app/site.h"
 
 namespace veltrane {
@@ -35,13 +33,10 @@ TForm2::TForm2(Desktop& desktop) : desktop_(desktop) {}
 TForm2::~TForm2() { DestroyHandle(); }
 
 bool TForm2::Create(HWND owner) {
-  static const ATOM windowClass = RegisterWindowClass(
-      kClassName, 0, nullptr, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
-      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
-  font_ = CreateFontFrom(Font("Tahoma", k8Points));
-  const RECT frame = CentredFrame(kStyle, kClientWidth, kClientHeight);
-  if (!CreateHandle(windowClass, 0, site::kAboutCaption, kStyle, frame.left, frame.top,
-                    frame.right - frame.left, frame.bottom - frame.top, owner)) {
+  if (!CreateForm(
+          {kClassName, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
+           site::kAboutCaption, kStyle, kClientWidth, kClientHeight, Font("Tahoma", k8Points)},
+          owner)) {
     return false;
   }
   CreateControls();
@@ -129,9 +124,8 @@ void TForm2::clsbtnClick() {
 LRESULT TForm2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE: clsbtnClick(); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
   }
-  return Window::HandleMessage(message, wParam, lParam);
+  return TForm::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace veltrane

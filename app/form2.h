@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "app/form.h"
 #include "clean/desktop.h"
 #include "controls/gradient_button.h"
 #include "controls/gradient_panel.h"
@@ -21,7 +22,7 @@ struct TTimer {
   unsigned Interval = 1000;
 };
 
-class TForm2 final : public Window {
+class TForm2 final : public TForm {
  public:
   static constexpr const char* kClassName = "VeltraneAboutDialog";
   static constexpr int kClientWidth = 344;
@@ -55,7 +56,6 @@ class TForm2 final : public Window {
   void CreateControls();
 
   Desktop& desktop_;
-  UniqueFont font_;
 };
 
 }  // namespace veltrane

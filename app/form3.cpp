@@ -1,9 +1,7 @@
 #include "app/form3.h"
 
 #include "app/control_ids.h"
-#include "app/form_frame.h"
 #include "app/message_pump.h"
-#include "app/resource.h"
 #include "app/site.h"
 #include "clean/restore.h"
 
@@ -28,13 +26,10 @@ TForm3::TForm3(AppServices& services, CommandGate& gate) : services_(services), 
 TForm3::~TForm3() { DestroyHandle(); }
 
 bool TForm3::Create(HWND owner) {
-  static const ATOM windowClass = RegisterWindowClass(
-      kClassName, 0, nullptr, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
-      LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELTRANE)));
-  font_ = CreateFontFrom(FontDesc{"Tahoma", 11});
-  const RECT frame = CentredFrame(kStyle, kClientWidth, kClientHeight);
-  if (!CreateHandle(windowClass, 0, site::kOptionsCaption, kStyle, frame.left, frame.top,
-                    frame.right - frame.left, frame.bottom - frame.top, owner)) {
+  if (!CreateForm(
+          {kClassName, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)),
+           site::kOptionsCaption, kStyle, kClientWidth, kClientHeight, FontDesc{"Tahoma", 11}},
+          owner)) {
     return false;
   }
   CreateControls();
@@ -65,7 +60,7 @@ void TForm3::CreateControls() {
       64, 17, 17, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kCbrestore)),
       GetModuleHandleA(nullptr), nullptr));
   if (cbrestore) {
-    SendMessageA(cbrestore.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageA(cbrestore.get(), WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);
     SendMessageA(cbrestore.get(), BM_SETCHECK, BST_CHECKED, 0);
   }
 
@@ -138,9 +133,8 @@ LRESULT TForm3::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE: closebtnClick(); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(font_.get());
   }
-  return Window::HandleMessage(message, wParam, lParam);
+  return TForm::HandleMessage(message, wParam, lParam);
 }
 
 }  // namespace veltrane

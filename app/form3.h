@@ -8,6 +8,7 @@
 
 #include "app/app_services.h"
 #include "app/command_gate.h"
+#include "app/form.h"
 #include "controls/gradient_button.h"
 #include "controls/gradient_panel.h"
 #include "controls/handles.h"
@@ -16,7 +17,7 @@
 
 namespace veltrane {
 
-class TForm3 final : public Window {
+class TForm3 final : public TForm {
  public:
   static constexpr const char* kClassName = "VeltraneOptionsDialog";
   static constexpr int kClientWidth = 344;
@@ -65,7 +66,6 @@ class TForm3 final : public Window {
 
   AppServices& services_;
   CommandGate& gate_;
-  UniqueFont font_, labelFont_;
 };
 
 }  // namespace veltrane
