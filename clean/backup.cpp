@@ -1,8 +1,5 @@
 #include "clean/backup.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "clean/reg_export.h"
 
 #ifdef _WIN32
@@ -46,15 +43,15 @@ std::string FindBackupFile(const std::string& folder) {
 
 bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
   if (!FindBackupFile(folder).empty()) return false;
-  const std::string file = folder + kBackupWriteName;
-  try {
-    return ExportKeyToFile(api, kHkeyCurrentUser, "Software\\", file);
-  } catch (const EInOutError&) {
-    // A cut-off backup would stand in for a good one for good: the next
-    // scan must find no file and try again.
-    std::remove(file.c_str());
-    throw;
-  }
+  // Whole or not at all: a backup cut short (a full disk, a failed read, a
+  // killed process) would stand in for a good one for good, as it is never
+  // replaced. With no file left, the next scan tries again.
+  WholeFile file(folder + kBackupWriteName);
+  if (!file.Open()) return false;
+  ExportKey(api, kHkeyCurrentUser, "Software\\", [&](std::string_view text) { file.Write(text); });
+  // Written once, never replaced: should another run have written one
+  // meanwhile, that one stays.
+  return file.Publish(false);
 }
 
 std::string ExecutableFolder() {

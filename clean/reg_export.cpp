@@ -1,20 +1,10 @@
 #include "clean/reg_export.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <memory>
 #include <vector>
 
 #include "clean/reg_format.h"
-#include "clean/unique_file.h"
 #include "registry/tregistry.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace veltrane {
 namespace {
@@ -29,21 +19,35 @@ constexpr std::size_t kFlushSize = 1 << 18;
 // key is opened once, its values read with their data in one enumeration
 // pass, its subkey names listed, and closed before its subkeys are visited,
 // so at most one key is open at a time.
+//
+// A key that cannot be opened keeps its key line and loses the rest; one
+// that opened but cannot be listed or read ends the export with an error,
+// since a backup that silently lacks entries would restore as less than
+// there was.
 class Exporter {
  public:
-  Exporter(RegistryApi& api, RegKey root, std::function<void(const std::string&)> flush)
-      : registry_(api), root_(root), flush_(std::move(flush)) {
+  Exporter(RegistryApi& api, RegKey root, ExportSink sink)
+      : registry_(api), root_(root), sink_(std::move(sink)) {
     registry_.SelectRoot(root);
   }
 
-  void Run(const std::string& keyPath) {
-    out_.append("REGEDIT4\r\n");
-    WriteKeyBlock(keyPath);
+  void Run(const std::string& keyPath, bool header) {
+    if (header) out_.append("REGEDIT4\r\n");
+    WriteKeyBlock(keyPath, true);
     Flush();
   }
 
+  // Keys left out because a line break in their names has no written form.
+  int Omitted() const { return omitted_; }
+
  private:
-  void WriteKeyBlock(const std::string& path) {
+  void WriteKeyBlock(const std::string& path, bool top) {
+    std::vector<std::string> subkeys;
+    const bool opened = registry_.OpenPath(path, false);
+    // A subkey that went away since its parent was listed is no longer
+    // there to back up.
+    if (!opened && !top && registry_.LastError() == kErrorFileNotFound) return;
+
     out_.append("\r\n[");
     out_.append(RootName(root_));
     if (!path.empty()) {
@@ -52,28 +56,27 @@ class Exporter {
     }
     out_.append("]\r\n");
 
-    std::vector<std::string> subkeys;
-    // A key that cannot be opened keeps its key line and loses the rest.
-    if (registry_.OpenPath(path, false)) {
+    if (opened) {
       KeyInfo facts;
-      if (registry_.Api().QueryInfoKey(registry_.OpenHandle(), &facts) == kErrorSuccess) {
-        WriteValues(facts);
-        ListSubkeys(facts, subkeys);
+      if (registry_.Api().QueryInfoKey(registry_.OpenHandle(), &facts) != kErrorSuccess) {
+        Fail("Failed to list the key", path);
       }
+      WriteValues(facts, path);
+      ListSubkeys(facts, path, subkeys);
       registry_.ClosePath();
     }
     if (out_.size() >= kFlushSize) Flush();
 
     for (const std::string& name : subkeys) {
-      WriteKeyBlock(path.empty() ? name : path + "\\" + name);
+      WriteKeyBlock(path.empty() ? name : path + "\\" + name, false);
     }
   }
 
-  void WriteValues(const KeyInfo& facts) {
+  void WriteValues(const KeyInfo& facts, const std::string& path) {
     RegistryApi& api = registry_.Api();
     const RegKey key = registry_.OpenHandle();
-    Reserve(name_, facts.longestValueName + 1);
-    Reserve(data_, std::max<std::uint32_t>(facts.longestData, 1));
+    Reserve(name_, facts.longestValueName + std::size_t{1});
+    Reserve(data_, std::max<std::size_t>(facts.longestData, 1));
     for (std::uint32_t index = 0; index < facts.valueCount; ++index) {
       std::uint32_t nameLength = 0, type = 0, size = 0;
       long result = kErrorMoreData;
@@ -93,28 +96,40 @@ class Exporter {
           }
         }
       }
-      // An entry that no longer enumerates (removed since the query) is
-      // passed over, as the name listing would.
-      if (result != kErrorSuccess) continue;
+      // Fewer values than the key query said: some were deleted meanwhile.
+      if (result == kErrorNoMoreItems) break;
+      if (result != kErrorSuccess) Fail("Failed to read the values of", path);
       AppendValueLine(out_, std::string_view(name_.data(), nameLength), type, data_.data(), size);
     }
   }
 
-  void ListSubkeys(const KeyInfo& facts, std::vector<std::string>& subkeys) {
+  void ListSubkeys(const KeyInfo& facts, const std::string& path,
+                   std::vector<std::string>& subkeys) {
     RegistryApi& api = registry_.Api();
     const RegKey key = registry_.OpenHandle();
-    Reserve(name_, std::max<std::size_t>(facts.longestSubkeyName + 1, kLongestKeyNameBytes));
+    Reserve(name_,
+            std::max<std::size_t>(facts.longestSubkeyName + std::size_t{1}, kLongestKeyNameBytes));
     subkeys.reserve(facts.subkeyCount);
     for (std::uint32_t index = 0; index < facts.subkeyCount; ++index) {
       std::uint32_t length = static_cast<std::uint32_t>(name_.size());
-      if (api.EnumKey(key, index, name_.data(), &length) != kErrorSuccess) continue;
+      const long result = api.EnumKey(key, index, name_.data(), &length);
+      if (result == kErrorNoMoreItems) break;
+      if (result != kErrorSuccess) Fail("Failed to list the subkeys of", path);
       std::string name(name_.data(), std::min<std::size_t>(length, name_.size()));
       // A line break inside a key name would break the key line, and no
       // reader of the format has an escape for it: such a key and its
       // subtree stay out of the file rather than make the file unreadable.
-      if (name.find_first_of("\r\n") != std::string::npos) continue;
+      if (name.find_first_of("\r\n") != std::string::npos) {
+        ++omitted_;
+        continue;
+      }
       subkeys.push_back(std::move(name));
     }
+  }
+
+  [[noreturn]] void Fail(const char* what, const std::string& path) {
+    const std::string key = path.empty() ? RootName(root_) : RootName(root_) + "\\" + path;
+    throw ERegistryException(std::string(what) + " '" + key + "'");
   }
 
   template <class Buffer>
@@ -124,16 +139,17 @@ class Exporter {
 
   void Flush() {
     if (out_.empty()) return;
-    flush_(out_);
+    sink_(out_);
     out_.clear();
   }
 
   TRegistry registry_;
   RegKey root_;
-  std::function<void(const std::string&)> flush_;
+  ExportSink sink_;
   std::string out_;
   std::vector<char> name_;
   std::vector<std::uint8_t> data_;
+  int omitted_ = 0;
 };
 
 std::string WithoutTrailingBackslash(const std::string& keyPath) {
@@ -141,35 +157,31 @@ std::string WithoutTrailingBackslash(const std::string& keyPath) {
   return keyPath;
 }
 
-[[noreturn]] void RaiseWriteError() {
-  long code = errno;
-#ifdef _WIN32
-  if (const DWORD system = GetLastError()) code = static_cast<long>(system);
-#endif
-  throw EInOutError(code, "I/O error " + std::to_string(code));
-}
-
 }  // namespace
+
+void ExportKey(RegistryApi& api, RegKey root, const std::string& keyPath, const ExportSink& sink) {
+  Exporter exporter(api, root, sink);
+  exporter.Run(WithoutTrailingBackslash(keyPath), true);
+}
 
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
                      const std::string& fileName) {
-  const std::string path = WithoutTrailingBackslash(keyPath);
-  UniqueFile file(std::fopen(fileName.c_str(), "wb"));
-  if (!file) return false;
-  Exporter exporter(api, root, [&](const std::string& text) {
-    if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size()) RaiseWriteError();
-  });
-  exporter.Run(path);
-  if (std::fflush(file.get()) != 0) RaiseWriteError();
-  if (std::fclose(file.release()) != 0) RaiseWriteError();
-  return true;
+  WholeFile file(fileName);
+  if (!file.Open()) return false;
+  ExportKey(api, root, keyPath, [&](std::string_view text) { file.Write(text); });
+  return file.Publish(true);
 }
 
 std::string ExportKeyToText(RegistryApi& api, RegKey root, const std::string& keyPath) {
   std::string text;
-  Exporter exporter(api, root, [&](const std::string& chunk) { text.append(chunk); });
-  exporter.Run(WithoutTrailingBackslash(keyPath));
+  ExportKey(api, root, keyPath, [&](std::string_view chunk) { text.append(chunk); });
   return text;
+}
+
+bool AppendKeyBlocks(RegistryApi& api, RegKey root, const std::string& keyPath, std::string& out) {
+  Exporter exporter(api, root, [&](std::string_view chunk) { out.append(chunk); });
+  exporter.Run(WithoutTrailingBackslash(keyPath), false);
+  return exporter.Omitted() == 0;
 }
 
 }  // namespace veltrane

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <memory>
 
+#include "clean/import_journal.h"
 #include "clean/reg_format.h"
 #include "clean/unique_file.h"
 #include "registry/tregistry.h"
@@ -12,10 +14,9 @@
 namespace veltrane {
 namespace {
 
-std::string KeyText(const RegOperation& operation) {
-  return operation.path.empty() ? RootName(operation.root)
-                                : RootName(operation.root) + "\\" + operation.path;
-}
+// Access for the key the value lines go to: write them, and read what they
+// replace.
+constexpr std::uint32_t kValueAccess = kKeyWrite | kKeyQueryValue;
 
 // Closes the key the value lines go to when the next key line comes.
 class CurrentKey {
@@ -35,66 +36,180 @@ class CurrentKey {
   RegKey key_ = 0;
 };
 
-bool Apply(RegistryApi& api, const std::vector<RegOperation>& operations, ImportSummary& summary,
-           RegImportError& error) {
-  CurrentKey current(api);
-  const auto fail = [&](const RegOperation& operation, const std::string& what, long code) {
-    error.line = operation.line;
-    error.message = what + ": " + SystemErrorText(code);
-    return false;
-  };
-  for (const RegOperation& operation : operations) {
-    switch (operation.kind) {
-      case RegOperation::kOpenKey: {
-        current.Reset(0);
-        RegKey key = 0;
-        const long result =
-            api.CreateKeyEx(operation.root, operation.path, kKeyWrite, &key, nullptr);
-        if (result != kErrorSuccess) {
-          return fail(operation, "cannot create the key " + KeyText(operation), result);
-        }
-        current.Reset(key);
-        ++summary.keys;
-        break;
-      }
-      case RegOperation::kDeleteKey: {
-        current.Reset(0);
-        TRegistry registry(api);
-        registry.SelectRoot(operation.root);
-        if (registry.RemoveKey(operation.path)) {
-          ++summary.deletedKeys;
+struct ApplyFailure {
+  int line;
+  std::string message;
+};
+
+// Applies the operations in file order, recording before each change what
+// it replaces. A step the registry refuses ends the run with an
+// ApplyFailure; the caller then undoes the journal.
+class Applier {
+ public:
+  Applier(RegistryApi& api, ImportJournal& journal, ImportSummary& summary)
+      : api_(api), journal_(journal), summary_(summary), current_(api) {}
+
+  void Run(const std::vector<RegOperation>& operations) {
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+      const RegOperation& operation = operations[i];
+      switch (operation.kind) {
+        case RegOperation::kOpenKey: {
+          const bool hasValues =
+              i + 1 < operations.size() && (operations[i + 1].kind == RegOperation::kSetValue ||
+                                            operations[i + 1].kind == RegOperation::kDeleteValue);
+          OpenKeyLine(operation, hasValues);
           break;
         }
-        // A key that is not there is as good as deleted.
-        RegKey key = 0;
-        if (api.OpenKey(operation.root, operation.path, &key) == kErrorSuccess) {
-          api.CloseKey(key);
-          return fail(operation, "cannot delete the key " + KeyText(operation), kErrorAccessDenied);
-        }
-        break;
-      }
-      case RegOperation::kSetValue: {
-        const long result =
-            api.SetValue(current.Get(), operation.name, operation.type, operation.data.data(),
-                         static_cast<std::uint32_t>(operation.data.size()));
-        if (result != kErrorSuccess) {
-          return fail(operation, "cannot write the value \"" + operation.name + "\"", result);
-        }
-        ++summary.values;
-        break;
-      }
-      case RegOperation::kDeleteValue: {
-        const long result = api.DeleteValue(current.Get(), operation.name);
-        if (result == kErrorSuccess) {
-          ++summary.deletedValues;
-        } else if (result != kErrorFileNotFound) {
-          return fail(operation, "cannot delete the value \"" + operation.name + "\"", result);
-        }
-        break;
+        case RegOperation::kDeleteKey: DeleteKeyLine(operation); break;
+        case RegOperation::kSetValue: SetValueLine(operation); break;
+        case RegOperation::kDeleteValue: DeleteValueLine(operation); break;
       }
     }
   }
-  return true;
+
+ private:
+  [[noreturn]] static void Fail(const RegOperation& operation, const std::string& what, long code) {
+    throw ApplyFailure{operation.line, what + ": " + SystemErrorText(code)};
+  }
+
+  // Only "not found" counts as missing: a key taken for missing would be
+  // taken away whole when the import is undone.
+  bool Exists(const RegOperation& operation, const std::string& path, bool askRegistry = false) {
+    if (!askRegistry && journal_.InsideCreated(operation.root, path)) return true;
+    RegKey key = 0;
+    const long result = api_.OpenKeyEx(operation.root, path, 0, &key);
+    if (result == kErrorSuccess) api_.CloseKey(key);
+    if (result == kErrorSuccess || result == kErrorAccessDenied) return true;
+    if (result == kErrorFileNotFound) return false;
+    Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
+  }
+
+  // The first key of `path` that does not exist yet, `path` itself
+  // missing: creating `path` creates it and everything below it.
+  std::string TopmostMissing(const RegOperation& operation) {
+    const std::string& path = operation.path;
+    std::size_t end = path.size();
+    for (;;) {
+      const std::size_t cut = path.rfind('\\', end - 1);
+      if (cut == std::string::npos || cut == 0) return path.substr(0, end);
+      if (Exists(operation, path.substr(0, cut))) return path.substr(0, end);
+      end = cut;
+    }
+  }
+
+  void OpenKeyLine(const RegOperation& operation, bool hasValues) {
+    current_.Reset(0);
+    root_ = operation.root;
+    path_ = operation.path;
+    fresh_ = journal_.InsideCreated(root_, path_);
+    RegKey key = 0;
+    if (!fresh_) {
+      const long result = api_.OpenKeyEx(root_, path_, kValueAccess, &key);
+      if (result == kErrorSuccess) {
+        current_.Reset(key);
+        ++summary_.keys;
+        return;
+      }
+      // A key that is there but will not open for writing, with nothing
+      // to write in it: the export writes such bare lines for keys it
+      // could not read, and the file asks nothing of them.
+      if (result == kErrorAccessDenied && !hasValues) {
+        ++summary_.passedOver;
+        return;
+      }
+      if (result != kErrorFileNotFound) {
+        Fail(operation, "cannot open the key " + KeyName(root_, path_), result);
+      }
+      journal_.KeyCreated(operation.line, root_, TopmostMissing(operation));
+      fresh_ = true;
+    }
+    const long result = api_.CreateKeyEx(root_, path_, kValueAccess, &key, nullptr);
+    if (result != kErrorSuccess) {
+      Fail(operation, "cannot create the key " + KeyName(root_, path_), result);
+    }
+    current_.Reset(key);
+    ++summary_.keys;
+  }
+
+  void DeleteKeyLine(const RegOperation& operation) {
+    current_.Reset(0);
+    if (!journal_.InsideCreated(operation.root, operation.path)) {
+      SavedTree tree;
+      const long result = ReadSavedTree(api_, operation.root, operation.path, tree);
+      // A key that is not there is as good as deleted.
+      if (result == kErrorFileNotFound) return;
+      if (result != kErrorSuccess) {
+        Fail(operation, "cannot read the key " + KeyName(operation.root, operation.path), result);
+      }
+      journal_.TreeDeleting(operation.line, operation.root, operation.path, std::move(tree));
+    }
+    TRegistry registry(api_);
+    registry.SelectRoot(operation.root);
+    if (registry.RemoveKey("\\" + operation.path)) {
+      ++summary_.deletedKeys;
+    } else if (Exists(operation, operation.path, true)) {
+      Fail(operation, "cannot delete the key " + KeyName(operation.root, operation.path),
+           kErrorAccessDenied);
+    }
+  }
+
+  // What the value held before, recorded unless the key is new. False when
+  // it already holds `wanted` (or is absent and `wanted` is null): nothing
+  // to change.
+  bool RecordValue(const RegOperation& operation, const SavedValue* wanted) {
+    if (fresh_) return true;
+    SavedValue before;
+    const long result = ReadSavedValue(api_, current_.Get(), operation.name, before);
+    if (result != kErrorSuccess) {
+      Fail(operation, "cannot read " + ValueWords(operation.name) + " before changing it", result);
+    }
+    if (!wanted ? !before.existed
+                : before.existed && before.type == wanted->type && before.data == wanted->data) {
+      return false;
+    }
+    journal_.ValueChanging(operation.line, root_, path_, operation.name, std::move(before));
+    return true;
+  }
+
+  void SetValueLine(const RegOperation& operation) {
+    const SavedValue wanted{true, operation.type, operation.data};
+    if (RecordValue(operation, &wanted)) {
+      const long result =
+          api_.SetValue(current_.Get(), operation.name, operation.type, operation.data.data(),
+                        static_cast<std::uint32_t>(operation.data.size()));
+      if (result != kErrorSuccess) {
+        Fail(operation, "cannot write " + ValueWords(operation.name), result);
+      }
+    }
+    ++summary_.values;
+  }
+
+  void DeleteValueLine(const RegOperation& operation) {
+    if (!RecordValue(operation, nullptr)) return;
+    const long result = api_.DeleteValue(current_.Get(), operation.name);
+    if (result == kErrorSuccess) {
+      ++summary_.deletedValues;
+    } else if (result != kErrorFileNotFound) {
+      Fail(operation, "cannot delete " + ValueWords(operation.name), result);
+    }
+  }
+
+  static std::string ValueWords(const std::string& name) {
+    return name.empty() ? std::string("the default value") : "the value \"" + name + "\"";
+  }
+
+  RegistryApi& api_;
+  ImportJournal& journal_;
+  ImportSummary& summary_;
+  CurrentKey current_;
+  RegKey root_ = 0;
+  std::string path_;
+  bool fresh_ = false;  // the current key lies inside a key this import made
+};
+
+std::string Sentence(std::string text) {
+  if (!text.empty() && text.back() != '.') text.push_back('.');
+  return text;
 }
 
 }  // namespace
@@ -103,8 +218,34 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
                    RegImportError& error) {
   summary = ImportSummary{};
   std::vector<RegOperation> operations;
-  if (!ParseRegFile(bytes, operations, error)) return false;
-  return Apply(api, operations, summary, error);
+  if (!ParseRegFile(bytes, operations, error)) {
+    error.message = Sentence(error.message) + " Nothing was changed.";
+    return false;
+  }
+  ImportJournal journal;
+  try {
+    Applier(api, journal, summary).Run(operations);
+    return true;
+  } catch (const ApplyFailure& failure) {
+    error.line = failure.line;
+    error.message = Sentence(failure.message);
+  } catch (const std::exception& failure) {
+    // Out of memory while recording, say: put back what was done so far.
+    error.line = 0;
+    error.message = Sentence(failure.what());
+  }
+  summary = ImportSummary{};
+  const std::vector<std::string> left = journal.Undo(api);
+  if (left.empty()) {
+    error.message += " Nothing was changed.";
+  } else {
+    error.message += " Putting back what the import had changed failed for " +
+                     std::to_string(left.size()) + (left.size() == 1 ? " change" : " changes") +
+                     ", so the registry still differs from before: ";
+    for (std::size_t i = 0; i < left.size(); ++i) error.message += (i ? "; " : "") + left[i];
+    error.message += ".";
+  }
+  return false;
 }
 
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,

@@ -15,17 +15,24 @@
 namespace veltrane {
 
 struct ImportSummary {
-  std::size_t keys = 0;    // key lines applied (opened or created)
-  std::size_t values = 0;  // values written
+  std::size_t keys = 0;        // key lines applied (opened or created)
+  std::size_t passedOver = 0;  // bare key lines of keys that will not open for writing
+  std::size_t values = 0;      // values written
   std::size_t deletedKeys = 0;
   std::size_t deletedValues = 0;
 };
 
 // Parses `bytes` and, only when the whole file is sound, applies it: each key
 // line opens or creates its key, each value line writes its exact type and
-// bytes, "[-KEY]" and "=-" delete. A file that fails the check changes
-// nothing. A change the registry refuses while applying stops the import
-// there, with that line in the error.
+// bytes, "[-KEY]" and "=-" delete. All or nothing: a file that fails the
+// check changes nothing, and when the registry refuses a change, every
+// change made before it is put back, newest first, so the registry reads as
+// it did before. The error then names the line and says that nothing was
+// changed, or, should putting back fail too, what is left changed.
+//
+// A key line for a key that exists but will not open for writing, with no
+// value lines of its own, is passed over: the export writes such lines for
+// keys it could not read. The summary is all zero after a failure.
 bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summary,
                    RegImportError& error);
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,

@@ -143,7 +143,8 @@ TEST_F(CliCommandsTest, ExportAndImportFailuresExitWithOne) {
   WriteFile(bad, "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"a\"=hex:1,2,xyz\r\n");
   EXPECT_EQ(Run({"import", bad}), 1);
   EXPECT_EQ(out_.str(), "");
-  EXPECT_EQ(err_.str(), "veltrane-cli: import: " + bad + ": line 3: bad hex byte \"xyz\"\n");
+  EXPECT_EQ(err_.str(), "veltrane-cli: import: " + bad +
+                            ": line 3: bad hex byte \"xyz\". Nothing was changed.\n");
   EXPECT_FALSE(user_.Exists("Software\\New"));
 }
 

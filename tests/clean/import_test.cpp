@@ -199,26 +199,6 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
   EXPECT_NE(error_.message.find("odd number of bytes"), std::string::npos);
 }
 
-#ifndef _WIN32
-TEST(ImportNativeTest, RegistryRefusalStopsAtItsLine) {
-  MemoryRegistry api;
-  RegistrySeed(api).Key("Software\\base\\locked");
-  api.RestrictAccess(kHkeyCurrentUser, "Software\\base\\locked", kKeyRead);
-  ImportSummary summary;
-  RegImportError error;
-  EXPECT_FALSE(ImportRegText(api,
-                             "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\base\\a]\r\n\"v\"=\"1\"\r\n"
-                             "[HKEY_CURRENT_USER\\Software\\base\\locked]\r\n\"v\"=\"2\"\r\n",
-                             summary, error));
-  EXPECT_EQ(error.line, 4);
-  EXPECT_EQ(error.message,
-            "cannot create the key HKEY_CURRENT_USER\\Software\\base\\locked: Access is denied.");
-  EXPECT_EQ(summary.keys, 1u);
-  EXPECT_EQ(summary.values, 1u);
-  EXPECT_EQ(api.OpenHandleCount(), 0u);
-}
-#endif
-
 TEST(ImportFileTest, MissingFileIsAnError) {
   MemoryRegistry api;
   ImportSummary summary;

@@ -151,7 +151,7 @@ TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text,
             "The backup could not be restored: line 4: a dword needs one to eight hexadecimal "
-            "digits");
+            "digits. Nothing was changed.");
   EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
   EXPECT_FALSE(RegistrySeed(api_).Exists("Software\\New"));
 }

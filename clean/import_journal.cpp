@@ -1,0 +1,227 @@
+#include "clean/import_journal.h"
+
+#include <algorithm>
+
+#include "clean/reg_format.h"
+#include "registry/code_page.h"
+#include "registry/tregistry.h"
+
+namespace veltrane {
+namespace {
+
+// The longest names in bytes: a double-byte code page may need two bytes
+// for each character.
+constexpr std::size_t kValueNameBytes = 2 * kMaxValueNameLength + 2;
+constexpr std::size_t kKeyNameBytes = 2 * kMaxKeyNameLength + 2;
+
+std::string LowerCased(const std::string& path) {
+  std::string lower = path;
+  for (char& c : lower) c = LowerCase1252(c);
+  return lower;
+}
+
+// Closes a key handle when it goes.
+class OpenedKey {
+ public:
+  explicit OpenedKey(RegistryApi& api) : api_(api) {}
+  ~OpenedKey() {
+    if (key_ != 0) api_.CloseKey(key_);
+  }
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+  RegKey* Out() { return &key_; }
+  RegKey Get() const { return key_; }
+
+ private:
+  RegistryApi& api_;
+  RegKey key_ = 0;
+};
+
+// The values of an open key with their data, in the registry's order.
+long ReadValues(RegistryApi& api, RegKey key,
+                std::vector<std::pair<std::string, SavedValue>>& out) {
+  std::vector<char> name(256);
+  std::vector<std::uint8_t> data(256);
+  for (std::uint32_t index = 0;; ++index) {
+    std::uint32_t nameLength = 0, type = 0, size = 0;
+    long result = kErrorMoreData;
+    for (int attempt = 0; attempt < 8 && result == kErrorMoreData; ++attempt) {
+      nameLength = static_cast<std::uint32_t>(name.size());
+      size = static_cast<std::uint32_t>(data.size());
+      result = api.EnumValue(key, index, name.data(), &nameLength, &type, data.data(), &size);
+      if (result != kErrorMoreData) break;
+      if (size > data.size()) {
+        data.resize(size);
+      } else if (name.size() < kValueNameBytes) {
+        name.resize(kValueNameBytes);
+      } else {
+        data.resize(data.size() * 2);
+      }
+    }
+    if (result == kErrorNoMoreItems) return kErrorSuccess;
+    if (result != kErrorSuccess) return result;
+    SavedValue value{true, type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)};
+    out.emplace_back(std::string(name.data(), nameLength), std::move(value));
+  }
+}
+
+long ReadSubkeyNames(RegistryApi& api, RegKey key, std::vector<std::string>& names) {
+  std::vector<char> name(kKeyNameBytes);
+  for (std::uint32_t index = 0;; ++index) {
+    std::uint32_t length = static_cast<std::uint32_t>(name.size());
+    const long result = api.EnumKey(key, index, name.data(), &length);
+    if (result == kErrorNoMoreItems) return kErrorSuccess;
+    if (result != kErrorSuccess) return result;
+    names.emplace_back(name.data(), std::min<std::size_t>(length, name.size()));
+  }
+}
+
+std::string ValueText(const std::string& name) {
+  return name.empty() ? std::string("the default value") : "the value \"" + name + "\"";
+}
+
+}  // namespace
+
+std::string KeyName(RegKey root, const std::string& path) {
+  return path.empty() ? RootName(root) : RootName(root) + "\\" + path;
+}
+
+long ReadSavedValue(RegistryApi& api, RegKey key, const std::string& name, SavedValue& value) {
+  value = SavedValue{};
+  value.data.resize(256);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::uint32_t size = static_cast<std::uint32_t>(value.data.size());
+    const long result = api.QueryValue(key, name, &value.type, value.data.data(), &size);
+    if (result == kErrorFileNotFound) {
+      value = SavedValue{};
+      return kErrorSuccess;
+    }
+    if (result == kErrorMoreData) {
+      value.data.resize(std::max<std::size_t>(size, value.data.size() * 2));
+      continue;
+    }
+    if (result != kErrorSuccess) return result;
+    value.data.resize(size);
+    value.existed = true;
+    return kErrorSuccess;
+  }
+  return kErrorMoreData;
+}
+
+long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, SavedTree& tree) {
+  tree.clear();
+  // Depth first, without recursion: a tree may be deeper than the stack.
+  std::vector<std::string> pending{path};
+  while (!pending.empty()) {
+    SavedKey saved{std::move(pending.back()), {}};
+    pending.pop_back();
+    OpenedKey key(api);
+    long result = api.OpenKeyEx(root, saved.path, kKeyRead, key.Out());
+    // A subkey gone since its parent was listed is simply not there.
+    if (result == kErrorFileNotFound && !tree.empty()) continue;
+    if (result != kErrorSuccess) return result;
+    result = ReadValues(api, key.Get(), saved.values);
+    if (result != kErrorSuccess) return result;
+    std::vector<std::string> names;
+    result = ReadSubkeyNames(api, key.Get(), names);
+    if (result != kErrorSuccess) return result;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+      pending.push_back(saved.path.empty() ? *name : saved.path + "\\" + *name);
+    }
+    tree.push_back(std::move(saved));
+  }
+  return kErrorSuccess;
+}
+
+bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
+  if (created_.empty()) return false;
+  const std::string lower = LowerCased(path);
+  for (std::size_t end = 0; end != std::string::npos;) {
+    end = lower.find('\\', end + 1);
+    if (created_.count({root, lower.substr(0, end)})) return true;
+  }
+  return false;
+}
+
+void ImportJournal::KeyCreated(int line, RegKey root, const std::string& topmostNewKey) {
+  changes_.push_back({Change::kKeyCreated, line, root, topmostNewKey, {}, {}, {}});
+  created_.insert({root, LowerCased(topmostNewKey)});
+}
+
+void ImportJournal::ValueChanging(int line, RegKey root, const std::string& path,
+                                  const std::string& name, SavedValue before) {
+  changes_.push_back({Change::kValueChanged, line, root, path, name, std::move(before), {}});
+}
+
+void ImportJournal::TreeDeleting(int line, RegKey root, const std::string& path, SavedTree tree) {
+  changes_.push_back({Change::kTreeDeleted, line, root, path, {}, {}, std::move(tree)});
+}
+
+std::vector<std::string> ImportJournal::Undo(RegistryApi& api) {
+  std::vector<std::string> left;
+  for (auto change = changes_.rbegin(); change != changes_.rend(); ++change) {
+    const std::string key = KeyName(change->root, change->path);
+    const std::string line = std::to_string(change->line);
+    switch (change->kind) {
+      case Change::kKeyCreated:
+        if (!UndoKeyCreated(api, *change)) {
+          left.push_back("the key " + key + ", created by line " + line + ", is still there");
+        }
+        break;
+      case Change::kValueChanged:
+        if (!UndoValueChanged(api, *change)) {
+          left.push_back(ValueText(change->name) + " of " + key + " holds what line " + line +
+                         " made of it");
+        }
+        break;
+      case Change::kTreeDeleted:
+        if (!UndoTreeDeleted(api, *change)) {
+          left.push_back("the key " + key + ", deleted by line " + line + ", is not back in full");
+        }
+        break;
+    }
+  }
+  changes_.clear();
+  created_.clear();
+  return left;
+}
+
+bool ImportJournal::UndoKeyCreated(RegistryApi& api, const Change& change) {
+  TRegistry registry(api);
+  registry.SelectRoot(change.root);
+  if (registry.RemoveKey("\\" + change.path)) return true;
+  OpenedKey key(api);
+  return api.OpenKeyEx(change.root, change.path, kKeyRead, key.Out()) == kErrorFileNotFound;
+}
+
+bool ImportJournal::UndoValueChanged(RegistryApi& api, const Change& change) {
+  OpenedKey key(api);
+  if (api.OpenKeyEx(change.root, change.path, kKeyWrite, key.Out()) != kErrorSuccess) return false;
+  const SavedValue& before = change.before;
+  if (!before.existed) {
+    const long result = api.DeleteValue(key.Get(), change.name);
+    return result == kErrorSuccess || result == kErrorFileNotFound;
+  }
+  return api.SetValue(key.Get(), change.name, before.type, before.data.data(),
+                      static_cast<std::uint32_t>(before.data.size())) == kErrorSuccess;
+}
+
+bool ImportJournal::UndoTreeDeleted(RegistryApi& api, const Change& change) {
+  bool whole = true;
+  for (const SavedKey& saved : change.tree) {
+    OpenedKey key(api);
+    if (api.CreateKeyEx(change.root, saved.path, kKeyWrite, key.Out(), nullptr) != kErrorSuccess) {
+      whole = false;
+      continue;
+    }
+    for (const auto& [name, value] : saved.values) {
+      if (api.SetValue(key.Get(), name, value.type, value.data.data(),
+                       static_cast<std::uint32_t>(value.data.size())) != kErrorSuccess) {
+        whole = false;
+      }
+    }
+  }
+  return whole;
+}
+
+}  // namespace veltrane

@@ -1,0 +1,60 @@
+// A file that appears whole or not at all. It is written under a temporary
+// name beside its own ("<name>.partial"), flushed to the disk, closed, and
+// only then renamed. A failure, or a process killed on the way, leaves no
+// file of the final name; the temporary of a killed run is ignored by
+// everything that looks for the final name, and the next write replaces it.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace veltrane {
+
+// Raised when a file cannot be written to (a full disk, say).
+class EInOutError : public std::runtime_error {
+ public:
+  EInOutError(long code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  long Code() const { return code_; }
+
+ private:
+  long code_;
+};
+
+class WholeFile {
+ public:
+  explicit WholeFile(std::string name);
+  // Opened but not published: the temporary is closed and removed.
+  ~WholeFile();
+  WholeFile(const WholeFile&) = delete;
+  WholeFile& operator=(const WholeFile&) = delete;
+
+  // Creates the temporary, replacing a leftover one. False when it cannot
+  // be created (no such folder, no right to write there, another writer
+  // has it open).
+  bool Open();
+  // Raises EInOutError when the bytes cannot all be written.
+  void Write(std::string_view bytes);
+  // Flushes the data to the disk and closes the file; raises EInOutError
+  // when that fails. Then gives the file the name `name` (the one it was
+  // made for unless told otherwise). With `replace` false an existing file
+  // of that name is left alone and false comes back, the data staying under
+  // the temporary name for another try. Other failures raise EInOutError.
+  bool Publish(bool replace);
+  bool PublishAs(const std::string& name, bool replace);
+
+  const std::string& TemporaryName() const { return temporary_; }
+
+ private:
+  void Close();
+  void Discard() noexcept;
+
+  std::string temporary_;
+  std::string name_;
+  // A HANDLE on Windows, a file descriptor elsewhere; -1 when closed.
+  long long file_ = -1;
+  bool created_ = false;  // the temporary is ours to remove
+  bool published_ = false;
+};
+
+}  // namespace veltrane

@@ -1,0 +1,205 @@
+// The importer applies a file all or nothing: whichever registry call
+// fails, the registry reads afterwards exactly as before.
+#include <gtest/gtest.h>
+
+#include "clean/reg_import.h"
+#include "registry/memory_registry.h"
+#include "tests/support/forwarding_registry.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/text.h"
+#include "tests/support/throwaway.h"
+#include "tests/support/tree.h"
+
+namespace veltrane::testing {
+namespace {
+
+// Fails one call, the `failAt`th (1 first), with `code`; every other call
+// passes. With `failFrom`, every call from that one on fails instead.
+class FailingRegistry final : public ForwardingRegistry {
+ public:
+  FailingRegistry(RegistryApi& inner, std::uint64_t failAt, bool failFrom = false)
+      : ForwardingRegistry(inner), failAt_(failAt), failFrom_(failFrom) {}
+
+  std::uint64_t calls = 0;
+  bool failed = false;
+
+#define VELTRANE_FAILABLE(signature, call) \
+  long signature override {                \
+    if (Fails()) return kErrorCantWrite;   \
+    return ForwardingRegistry::call;       \
+  }
+  VELTRANE_FAILABLE(OpenKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r),
+                    OpenKeyEx(p, s, a, r))
+  VELTRANE_FAILABLE(CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
+                                std::uint32_t* d),
+                    CreateKeyEx(p, s, a, r, d))
+  VELTRANE_FAILABLE(QueryInfoKey(RegKey k, KeyInfo* i), QueryInfoKey(k, i))
+  VELTRANE_FAILABLE(EnumKey(RegKey k, std::uint32_t i, char* n, std::uint32_t* l),
+                    EnumKey(k, i, n, l))
+  VELTRANE_FAILABLE(EnumValue(RegKey k, std::uint32_t i, char* n, std::uint32_t* l,
+                              std::uint32_t* t, std::uint8_t* d, std::uint32_t* s),
+                    EnumValue(k, i, n, l, t, d, s))
+  VELTRANE_FAILABLE(QueryValue(RegKey k, const std::string& n, std::uint32_t* t, std::uint8_t* d,
+                               std::uint32_t* s),
+                    QueryValue(k, n, t, d, s))
+  VELTRANE_FAILABLE(SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d,
+                             std::uint32_t s),
+                    SetValue(k, n, t, d, s))
+  VELTRANE_FAILABLE(DeleteValue(RegKey k, const std::string& n), DeleteValue(k, n))
+  VELTRANE_FAILABLE(DeleteKey(RegKey p, const std::string& s), DeleteKey(p, s))
+#undef VELTRANE_FAILABLE
+
+ private:
+  bool Fails() {
+    ++calls;
+    const bool fails = failFrom_ ? calls >= failAt_ : calls == failAt_;
+    failed = failed || fails;
+    return fails;
+  }
+  std::uint64_t failAt_;
+  bool failFrom_;
+};
+
+class ImportRollbackTest : public ::testing::Test {
+ protected:
+  ImportRollbackTest() : api_(MakeTestRegistry()), base_(*api_, "rollback") {}
+
+  void Seed() {
+    base_.Remove();
+    TreeKey tree;
+    tree.values["kept"] = Sz("as it was");
+    tree.values["changed"] = Dword(1);
+    tree.values["dropped"] = Typed(kRegBinary, "\x01\x02");
+    tree.values[""] = Sz("old default");
+    TreeKey& doomed = tree.subkeys["doomed"];
+    doomed.values["a"] = Typed(kRegMultiSz, std::string("x\0y\0\0", 5));
+    doomed.subkeys["deep"].subkeys["deeper"].values["b"] = Typed(kRegExpandSz, "%x%");
+    tree.subkeys["existing"].values["v"] = Sz("v");
+    seed_.Tree(base_.Path(), tree);
+  }
+
+  // A file that touches every kind of change: new keys at several depths,
+  // values changed, added, left equal and deleted, the default value, a
+  // subtree deleted and a key made anew inside a key made before it.
+  std::string MixedFile() const {
+    return Replaced(
+        "REGEDIT4\r\n\r\n"
+        "[$]\r\n\"changed\"=dword:00000002\r\n\"kept\"=\"as it was\"\r\n\"added\"=\"new\"\r\n"
+        "\"dropped\"=-\r\n@=\"new default\"\r\n"
+        "[$\\new\\a\\b]\r\n\"x\"=hex(b):01,02,03,04,05,06,07,08\r\n"
+        "[$\\existing\\made]\r\n@=\"m\"\r\n"
+        "[-$\\doomed]\r\n"
+        "[$\\new\\a]\r\n\"y\"=\"inside a new key\"\r\n"
+        "[$\\existing]\r\n\"v\"=-\r\n\"w\"=dword:7\r\n",
+        "$", "HKEY_CURRENT_USER\\" + base_.Path());
+  }
+
+  TreeKey Tree() { return ReadTree(*api_, kHkeyCurrentUser, base_.Path()); }
+
+  std::unique_ptr<RegistryApi> api_;
+  RegistrySeed seed_{*api_};
+  ThrowawayKey base_;
+};
+
+TEST_F(ImportRollbackTest, FailureAtAnyCallLeavesTheRegistryAsItWas) {
+  Seed();
+  const TreeKey before = Tree();
+  const std::string file = MixedFile();
+  // The full run, to learn how many calls it makes.
+  FailingRegistry counting(*api_, 0);
+  ImportSummary summary;
+  RegImportError error;
+  ASSERT_TRUE(ImportRegText(counting, file, summary, error)) << error.Text();
+  const TreeKey after = Tree();
+  ASSERT_NE(Difference(before, after), "");
+
+  std::uint64_t refused = 0;
+  for (std::uint64_t failAt = 1; failAt <= counting.calls; ++failAt) {
+    SCOPED_TRACE("call " + std::to_string(failAt) + " of " + std::to_string(counting.calls));
+    Seed();
+    FailingRegistry failing(*api_, failAt);
+    error = {};
+    const bool imported = ImportRegText(failing, file, summary, error);
+    ASSERT_TRUE(failing.failed);
+    if (imported) {
+      // A failed call the importer could do without (closing a key).
+      EXPECT_EQ(Difference(after, Tree()), "");
+      continue;
+    }
+    ++refused;
+    EXPECT_EQ(Difference(before, Tree()), "");
+    EXPECT_GT(error.line, 1);
+    EXPECT_NE(error.message.find("Nothing was changed."), std::string::npos) << error.message;
+    EXPECT_EQ(summary.keys + summary.values + summary.deletedKeys + summary.deletedValues, 0u);
+  }
+  // Nearly every call matters; only a few (closing keys) can fail unseen.
+  EXPECT_GT(refused, counting.calls * 3 / 4) << counting.calls;
+}
+
+TEST_F(ImportRollbackTest, WhatCannotBePutBackIsNamed) {
+  Seed();
+  // The first call after the file's first change fails, and so does every
+  // call of the putting back.
+  FailingRegistry failing(*api_, 0);
+  ImportSummary summary;
+  RegImportError error;
+  const std::string file = Replaced("REGEDIT4\r\n[$\\brand new]\r\n\"v\"=\"1\"\r\n", "$",
+                                    "HKEY_CURRENT_USER\\" + base_.Path());
+  ASSERT_TRUE(ImportRegText(failing, file, summary, error));
+  base_.Remove();
+  Seed();
+  FailingRegistry breaking(*api_, failing.calls, /*failFrom*/ true);
+  EXPECT_FALSE(ImportRegText(breaking, file, summary, error));
+  EXPECT_EQ(error.line, 3);
+  EXPECT_NE(error.message.find("cannot write the value \"v\""), std::string::npos);
+  EXPECT_NE(error.message.find("failed for 1 change, so the registry still differs from before: "
+                               "the key HKEY_CURRENT_USER\\" +
+                               base_.Path() + "\\brand new, created by line 2, is still there."),
+            std::string::npos)
+      << error.message;
+}
+
+#ifndef _WIN32
+// The export writes a bare key line for a key it could not read; the
+// program's own backup must restore past it.
+TEST(ImportAccessTest, BareLineOfAKeyThatWillNotOpenForWritingIsPassedOver) {
+  MemoryRegistry api;
+  RegistrySeed seed(api);
+  seed.Text("Software\\base\\locked", "kept", "k");
+  seed.Text("Software\\base", "v", "old");
+  api.RestrictAccess(kHkeyCurrentUser, "Software\\base\\locked", kKeyRead);
+  ImportSummary summary;
+  RegImportError error;
+  ASSERT_TRUE(
+      ImportRegText(api,
+                    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\base]\r\n\"v\"=\"new\"\r\n"
+                    "\r\n[HKEY_CURRENT_USER\\Software\\base\\locked]\r\n"
+                    "\r\n[HKEY_CURRENT_USER\\Software\\base\\after]\r\n\"w\"=\"1\"\r\n",
+                    summary, error))
+      << error.Text();
+  EXPECT_EQ(summary.passedOver, 1u);
+  EXPECT_EQ(seed.Read("Software\\base", "v"), Sz("new"));
+  EXPECT_EQ(seed.Read("Software\\base\\after", "w"), Sz("1"));
+
+  // With a value to write in it, the locked key fails the import, which
+  // then puts back what it had done.
+  EXPECT_FALSE(
+      ImportRegText(api,
+                    "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\base]\r\n\"v\"=\"newer\"\r\n"
+                    "[HKEY_CURRENT_USER\\Software\\base\\made]\r\n"
+                    "[HKEY_CURRENT_USER\\Software\\base\\locked]\r\n\"kept\"=\"changed\"\r\n",
+                    summary, error));
+  EXPECT_EQ(error.line, 5);
+  EXPECT_EQ(error.message,
+            "cannot open the key HKEY_CURRENT_USER\\Software\\base\\locked: Access is denied. "
+            "Nothing was changed.");
+  EXPECT_EQ(seed.Read("Software\\base", "v"), Sz("new"));
+  EXPECT_FALSE(seed.Exists("Software\\base\\made"));
+  EXPECT_EQ(seed.Read("Software\\base\\locked", "kept"), Sz("k"));
+  EXPECT_EQ(summary.keys + summary.values, 0u);
+  EXPECT_EQ(api.OpenHandleCount(), 0u);
+}
+#endif
+
+}  // namespace
+}  // namespace veltrane::testing
