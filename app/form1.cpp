@@ -13,6 +13,7 @@
 #include "app/test_thread.h"
 #include "clean/backup.h"
 #include "clean/cleaner.h"
+#include "clean/undo_file.h"
 #include "registry/tregistry.h"
 #include "scan/scan_all.h"
 
@@ -231,9 +232,13 @@ void TForm1::lcleanClick() {
     return;
   }
   const CommandScope scope(*this, &CommandGate::CleanEnded);
-  CleanContext clean{
-      lvaxRows_,          lv2Rows_,          *this,
-      services_.registry, services_.desktop, reinterpret_cast<WindowHandle>(Handle())};
+  CleanContext clean{.lvax = lvaxRows_,
+                     .lv2 = lv2Rows_,
+                     .host = *this,
+                     .registry = services_.registry,
+                     .desktop = services_.desktop,
+                     .owner = reinterpret_cast<WindowHandle>(Handle()),
+                     .undoFolders = UndoFolders(services_.folder)};
   CleanCommand(clean);
 }
 

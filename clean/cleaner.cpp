@@ -4,6 +4,10 @@
 #include <exception>
 #include <vector>
 
+#include "clean/import_journal.h"
+#include "clean/reg_export.h"
+#include "clean/reg_format.h"
+#include "clean/undo_file.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 
@@ -25,6 +29,29 @@ Action ActionOf(const std::string& category) {
   return Action::kNone;
 }
 
+// The path as a key line names it: no leading, doubled or trailing
+// backslashes.
+std::string KeyLinePath(const std::string& path) {
+  std::string clean;
+  for (const char c : path) {
+    if (c == '\\' && (clean.empty() || clean.back() == '\\')) continue;
+    clean.push_back(c);
+  }
+  if (!clean.empty() && clean.back() == '\\') clean.pop_back();
+  return clean;
+}
+
+std::string KeyLine(const std::string& keyLinePath) {
+  return keyLinePath.empty() ? "\r\n[HKEY_CURRENT_USER]\r\n"
+                             : "\r\n[HKEY_CURRENT_USER\\" + keyLinePath + "]\r\n";
+}
+
+// A row of the missing path check that empties the key's unnamed value
+// rather than deleting a value.
+bool EmptiesDefault(const Finding& row) {
+  return row.ValueName == kUnnamedValueText && !row.ValueNameIsLiteral;
+}
+
 // Carries out one ticked row. Failures to open or delete are passed over;
 // only the typed value writer raises.
 void CleanRow(RegistryApi& api, const Finding& row) {
@@ -38,7 +65,7 @@ void CleanRow(RegistryApi& api, const Finding& row) {
   if (!registry.OpenPath(path, false)) return;
   switch (action) {
     case Action::kValueOrDefault:
-      if (row.ValueName == kUnnamedValueText && !row.ValueNameIsLiteral) {
+      if (EmptiesDefault(row)) {
         WriteTypedValue(api, kHkeyCurrentUser, path, "", vkString, Variant(""));
       } else {
         registry.RemoveValue(row.ValueName);
@@ -50,7 +77,58 @@ void CleanRow(RegistryApi& api, const Finding& row) {
   }
 }
 
+bool ReportFailure(CleanContext& context, const std::string& text) {
+  context.desktop.MessageBox(context.owner, text, kErrorCaption, kMbOk | kMbIconError);
+  return false;
+}
+
 }  // namespace
+
+bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo) {
+  const Action action = ActionOf(row.CleanDetails);
+  if (action == Action::kNone) return true;
+  const std::string path = KeyPathOfLocation(row.RegistryLocation);
+  if (path.empty()) return true;
+  // Opened as the clean opens it: a key that will not open loses nothing.
+  TRegistry registry(api);
+  registry.SelectRoot(kHkeyCurrentUser);
+  if (!registry.OpenPath(path, false)) return true;
+  const std::string keyPath = KeyLinePath(path);
+  if (keyPath.find_first_of("\r\n") != std::string::npos) return false;
+
+  if (action == Action::kSubkey) {
+    // The key RemoveKey takes: relative to the row's key, or from the
+    // root when the name begins with a backslash.
+    if (row.ValueName.empty()) return true;
+    const std::string subkey = row.ValueName.front() == '\\'
+                                   ? KeyLinePath(row.ValueName)
+                                   : KeyLinePath(keyPath + "\\" + row.ValueName);
+    RegKey probe = 0;
+    if (api.OpenKeyEx(kHkeyCurrentUser, subkey, kKeyRead, &probe) != kErrorSuccess) return true;
+    api.CloseKey(probe);
+    std::string blocks;
+    if (!AppendKeyBlocks(api, kHkeyCurrentUser, subkey, blocks)) return false;
+    undo += blocks;
+    return true;
+  }
+
+  const bool emptiesDefault = action == Action::kValueOrDefault && EmptiesDefault(row);
+  const std::string name = emptiesDefault ? std::string() : row.ValueName;
+  SavedValue before;
+  if (ReadSavedValue(api, registry.OpenHandle(), name, before) != kErrorSuccess) {
+    throw ERegistryException("Failed to get data for '" + name + "'");
+  }
+  if (!before.existed && !emptiesDefault) return true;
+  undo += KeyLine(keyPath);
+  if (before.existed) {
+    AppendValueLine(undo, name, before.type, before.data.data(), before.data.size());
+  } else {
+    // The clean makes an unnamed value that was not there: undoing it
+    // deletes it again.
+    undo += "@=-\r\n";
+  }
+  return true;
+}
 
 std::string KeyPathOfLocation(const std::string& location) {
   constexpr std::size_t kPrefix = 4;  // "HKCU"
@@ -66,8 +144,29 @@ bool CleanCommand(CleanContext& context) {
   host.ProcessMessages();
   context.lv2.Assign({});
   host.SetProgressPosition(0);
+  context.undoFile.clear();
 
   const int count = lvax.Count();
+  // First the undo file, before anything is deleted. A row whose deletion
+  // could not be undone is left alone.
+  std::string undo;
+  std::vector<bool> leftAlone(static_cast<std::size_t>(count), false);
+  try {
+    for (int i = 0; i < count; ++i) {
+      const Finding& row = lvax.Row(i);
+      if (row.Checked)
+        leftAlone[static_cast<std::size_t>(i)] = !AppendRowUndo(context.registry, row, undo);
+    }
+  } catch (const std::exception& error) {
+    return ReportFailure(context, std::string("Nothing was cleaned: ") + error.what());
+  }
+  if (!undo.empty()) {
+    std::string error;
+    context.undoFile = WriteUndoFile(context.undoFolders, "REGEDIT4\r\n" + undo, NowLocal(), error);
+    if (context.undoFile.empty())
+      return ReportFailure(context, "Nothing was cleaned: " + error + ".");
+  }
+
   std::vector<Finding> kept;
   for (int i = 0; i < count; ++i) {
     const Finding& row = lvax.Row(i);
@@ -75,13 +174,13 @@ bool CleanCommand(CleanContext& context) {
       kept.push_back(row);
       continue;
     }
+    if (leftAlone[static_cast<std::size_t>(i)]) continue;
     try {
       CleanRow(context.registry, row);
     } catch (const std::exception& error) {
       // The rows acted on so far stay acted on; the list keeps everything.
       context.lv2.Assign(kept);
-      context.desktop.MessageBox(context.owner, error.what(), kErrorCaption, kMbOk | kMbIconError);
-      return false;
+      return ReportFailure(context, error.what());
     }
   }
   context.lv2.Assign(kept);

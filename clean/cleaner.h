@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "clean/desktop.h"
 #include "registry/registry_api.h"
@@ -15,8 +16,8 @@ inline constexpr const char* kSelectAll = "select all";
 inline constexpr const char* kCleaningStatus = "Cleaning Registry";
 
 // What the clean command works with: the visible list, the hidden keep list,
-// the status line and progress bar, the registry, and the desktop for the
-// error box.
+// the status line and progress bar, the registry, the desktop for the error
+// box, and where its undo file may go.
 struct CleanContext {
   FindingsList& lvax;
   FindingsList& lv2;
@@ -24,14 +25,31 @@ struct CleanContext {
   RegistryApi& registry;
   Desktop& desktop;
   WindowHandle owner = 0;
+  // Tried in order (UndoFolders); none means no undo file can be written.
+  std::vector<std::string> undoFolders{};
+  // Set by the command: the undo file it wrote, if any.
+  std::string undoFile{};
 };
 
 // Deletes what each ticked row names, then keeps only the unticked rows and
 // reports how many remain ("3 Error Found", "No Error Found"). A row whose
-// key or value is already gone leaves the list silently. When emptying a
-// "(Default)" value fails, the command stops at that row, shows the error
-// in an error box and keeps every row; the result is then false.
+// key or value is already gone leaves the list silently.
+//
+// Before the first deletion it writes an undo file (undo_file.h) holding
+// exactly what the ticked rows will delete; with nothing to delete it
+// writes none. When the undo file cannot be written, or what a row would
+// delete cannot be read, nothing is deleted: the error box says why and
+// every row stays. When emptying a "(Default)" value fails, the command
+// stops at that row, shows the error in an error box and keeps every row.
+// The result is false in these cases.
 bool CleanCommand(CleanContext& context);
+
+// The REGEDIT4 blocks that put back what the ticked `row` deletes, appended
+// to `undo` (nothing when the row deletes nothing: its key or value is
+// gone). False when the deletion could not be undone (a key name the format
+// cannot hold): the clean then leaves that row's entry alone. Raises
+// ERegistryException when what the row would delete cannot be read.
+bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo);
 
 // Unticks every row when `caption` reads "select none", else ticks every
 // row. Returns the caption for the next click.

@@ -3,6 +3,7 @@
 
 #include "clean/backup.h"
 #include "clean/cleaner.h"
+#include "clean/undo_file.h"
 #include "cli/clean_commands.h"
 #include "cli/scan_command.h"
 
@@ -81,8 +82,16 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
     }
   }
   ConsoleDesktop desktop(environment.err);
-  CleanContext context{session.lvax, session.lv2, session.host, environment.registry, desktop};
+  CleanContext context{.lvax = session.lvax,
+                       .lv2 = session.lv2,
+                       .host = session.host,
+                       .registry = environment.registry,
+                       .desktop = desktop,
+                       .undoFolders = UndoFolders(environment.exeFolder)};
   const bool cleaned = CleanCommand(context);
+  if (!context.undoFile.empty()) {
+    environment.err << "Undo file written to " << context.undoFile << "\n";
+  }
   WriteResult(environment, session.lvax.Rows(), session.host.Status(), parsed->Has("--tsv"));
   return cleaned ? kExitSuccess : kExitFailure;
 }
@@ -92,9 +101,15 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
 Command CleanCliCommand() {
   return {"clean", "clean [--skip CHECK]... [--tsv]",
           "Scans as `scan` does, writes the backup backuphkcu.reg beside the program unless\n"
-          "one is there, then deletes what every finding names, as the window's clean command\n"
-          "does with every row ticked. Lists the findings that remain and the final status\n"
-          "text. Nothing is cleaned when no backup can be written.\n"
+          "one is there (it is written once and never replaced), then deletes what every\n"
+          "finding names, as the window's clean command does with every row ticked. Lists\n"
+          "the findings that remain and the final status text.\n"
+          "Before it deletes anything it writes an undo file holding exactly what it will\n"
+          "delete, veltrane-undo-YYYYMMDD-HHMMSS.reg, beside the program, or in\n"
+          "%LOCALAPPDATA%\\Veltrane when the program's folder cannot be written, and says\n"
+          "where. `veltrane-cli import FILE` (or the registry editor) takes that clean back;\n"
+          "undo several cleans newest first. Nothing is cleaned when no backup or no undo\n"
+          "file can be written.\n"
           "--skip CHECK  leaves the findings of CHECK (invalid_filepath, hkcuext, typeurl,\n"
           "              runmru or recentdocs) in place; may be given more than once.\n"
           "--tsv         the remaining findings as with `scan --tsv`.",

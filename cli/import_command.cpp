@@ -30,8 +30,10 @@ int RunImport(const std::vector<std::string>& arguments, Environment& environmen
 Command ImportCliCommand() {
   return {"import", "import FILE",
           "Reads FILE, REGEDIT4 text (or the registry editor's UTF-16 export), and writes\n"
-          "every key and value it holds. The whole file is checked first: a file with a\n"
-          "fault changes nothing, and the fault is reported with its line number.",
+          "every key and value it holds: the backup backuphkcu.reg, or an undo file of a\n"
+          "clean. All or nothing: the whole file is checked first, and a file with a fault\n"
+          "changes nothing; should the registry refuse a change, everything done before it\n"
+          "is put back. Either way the fault is reported with its line number.",
           RunImport};
 }
 

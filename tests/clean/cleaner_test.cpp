@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
+#include "clean/reg_import.h"
+#include "clean/undo_file.h"
+#include "tests/support/files.h"
+
 #include "registry/tregistry.h"
 #include "tests/support/forwarding_registry.h"
 #include "tests/support/recording_desktop.h"
@@ -59,8 +66,19 @@ class CleanerTest : public ::testing::Test {
   }
 
   bool Clean(RegistryApi& registry) {
-    CleanContext context{lvax_, lv2_, host_, registry, desktop_, 77};
-    return CleanCommand(context);
+    CleanContext context{lvax_, lv2_, host_, registry, desktop_, 77, undoFolders_};
+    const bool cleaned = CleanCommand(context);
+    undoFile_ = context.undoFile;
+    return cleaned;
+  }
+
+  // The undo files in the folder they go to.
+  int UndoFileCount() const {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(undo_.Path())) {
+      count += entry.path().filename().string().rfind("veltrane-undo-", 0) == 0;
+    }
+    return count;
   }
 
   std::unique_ptr<RegistryApi> api_;
@@ -69,6 +87,9 @@ class CleanerTest : public ::testing::Test {
   FindingsList lvax_, lv2_;
   RecordingHost host_;
   RecordingDesktop desktop_;
+  TempFolder undo_;
+  std::vector<std::string> undoFolders_{undo_.Path()};
+  std::string undoFile_;
 };
 
 // A value whose own name is "(Default)" is deleted; the key's unnamed
@@ -130,6 +151,116 @@ TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
   EXPECT_EQ(host_.events[0], (RecordingHost::Event{RecordingHost::kStatus, "Cleaning Registry"}));
   EXPECT_EQ(host_.events[1], (RecordingHost::Event{RecordingHost::kPump, {}}));
   EXPECT_TRUE(desktop_.calls.empty());
+
+  // Its undo file brings back exactly what it removed: kinds and bytes,
+  // the emptied default value, the extension key with its subtree.
+  ASSERT_EQ(UndoFileCount(), 1);
+  ImportSummary summary;
+  RegImportError error;
+  ASSERT_TRUE(ImportRegFile(*api_, undoFile_, summary, error)) << error.Text();
+  EXPECT_EQ(Difference(Seeded(), ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+}
+
+TEST_F(CleanerTest, UndoOfAnEmptiedDefaultThatWasNotThereDeletesIt) {
+  seed_.Text(base_.Path() + "\\NoDefault", "v", "w");
+  const TreeKey before = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
+  lvax_.Assign({Row(kCategoryMissingPath, "(Default)", "\\NoDefault")});
+  ASSERT_TRUE(Clean(*api_));
+  EXPECT_EQ(seed_.Read(base_.Path() + "\\NoDefault", ""), Sz(""));
+  EXPECT_NE(ReadFile(undoFile_).find("]\r\n@=-\r\n"), std::string::npos);
+  ImportSummary summary;
+  RegImportError error;
+  ASSERT_TRUE(ImportRegFile(*api_, undoFile_, summary, error)) << error.Text();
+  EXPECT_EQ(Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+}
+
+// Fails every call that changes the registry once `armed`, noting whether
+// the undo file was there by then.
+class WatchingDeletions : public ForwardingRegistry {
+ public:
+  WatchingDeletions(RegistryApi& inner, std::function<int()> undoFiles)
+      : ForwardingRegistry(inner), undoFiles_(std::move(undoFiles)) {}
+  long DeleteValue(RegKey key, const std::string& name) override {
+    Note();
+    return ForwardingRegistry::DeleteValue(key, name);
+  }
+  long DeleteKey(RegKey parent, const std::string& subkey) override {
+    Note();
+    return ForwardingRegistry::DeleteKey(parent, subkey);
+  }
+  long SetValue(RegKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override {
+    Note();
+    return ForwardingRegistry::SetValue(key, name, type, data, size);
+  }
+  int changes = 0;
+  int changesBeforeUndoFile = 0;
+
+ private:
+  void Note() {
+    ++changes;
+    if (undoFiles_() == 0) ++changesBeforeUndoFile;
+  }
+  std::function<int()> undoFiles_;
+};
+
+TEST_F(CleanerTest, UndoFileIsWrittenBeforeTheFirstDeletion) {
+  Seeded();
+  lvax_.Assign({Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
+                Row(kCategoryEmptyExtension, ".abc", "\\FileExts\\"),
+                Row(kCategoryMissingPath, "(Default)", "\\Paths")});
+  WatchingDeletions watching(*api_, [this] { return UndoFileCount(); });
+  ASSERT_TRUE(Clean(watching));
+  EXPECT_GT(watching.changes, 3);
+  EXPECT_EQ(watching.changesBeforeUndoFile, 0);
+}
+
+TEST_F(CleanerTest, NoUndoFileNoDeletion) {
+  const TreeKey before = Seeded();
+  const std::vector<Finding> rows = {Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
+                                     Row(kCategoryTypedUrl, "url2", "\\TypedURLs", false)};
+  lvax_.Assign(rows);
+  // A folder that cannot be made: its parent is a file.
+  WriteFile(undo_.Path() + "file", "");
+  undoFolders_ = {undo_.Path() + "file/sub/"};
+  EXPECT_FALSE(Clean(*api_));
+  EXPECT_EQ(Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+  EXPECT_EQ(lvax_.Rows(), rows);
+  EXPECT_EQ(host_.status, "Cleaning Registry");
+  const auto boxes = desktop_.Of(RecordingDesktop::kBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind("Nothing was cleaned: the undo file could not be written to ", 0),
+            0u)
+      << boxes[0].text;
+
+  // Nothing ticked, or nothing left to delete: no undo file at all.
+  desktop_ = RecordingDesktop();
+  undoFolders_ = {undo_.Path()};
+  lvax_.Assign({Row(kCategoryTypedUrl, "url1", "\\TypedURLs", false),
+                Row(kCategoryTypedUrl, "never there", "\\TypedURLs"),
+                Row(kCategoryRunMru, "a", "\\Vanished")});
+  EXPECT_TRUE(Clean(*api_));
+  EXPECT_EQ(undoFile_, "");
+  EXPECT_EQ(UndoFileCount(), 0);
+}
+
+TEST(UndoFileTest, CleansOfTheSameSecondGetFilesOfTheirOwn) {
+  TempFolder folder;
+  const LocalTime time{2026, 12, 8, 14, 30, 15};
+  std::string error;
+  const std::string first = WriteUndoFile({folder.Path()}, "one", time, error);
+  const std::string second = WriteUndoFile({folder.Path()}, "two", time, error);
+  EXPECT_EQ(first, folder.Path() + "veltrane-undo-20261208-143015.reg");
+  EXPECT_EQ(second, folder.Path() + "veltrane-undo-20261208-143015-2.reg");
+  EXPECT_EQ(ReadFile(first), "one");
+  EXPECT_EQ(ReadFile(second), "two");
+
+  // A folder that takes no file passes the undo file on to the next one.
+  WriteFile(folder.Path() + "file", "");
+  TempFolder own;
+  const std::string moved =
+      WriteUndoFile({folder.Path() + "file/sub/", own.Path() + "Veltrane/"}, "x", time, error);
+  EXPECT_EQ(moved, own.Path() + "Veltrane/veltrane-undo-20261208-143015.reg");
 }
 
 TEST_F(CleanerTest, EmptyListChangesNothing) {

@@ -2,6 +2,7 @@
 // fails, the registry reads afterwards exactly as before.
 #include <gtest/gtest.h>
 
+#include "clean/reg_export.h"
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
 #include "tests/support/forwarding_registry.h"
@@ -160,26 +161,27 @@ TEST_F(ImportRollbackTest, WhatCannotBePutBackIsNamed) {
 }
 
 #ifndef _WIN32
-// The export writes a bare key line for a key it could not read; the
-// program's own backup must restore past it.
+// The export writes a bare key line for a key it could not read (one the
+// user may read but not change); the program's own backup must restore
+// past it.
 TEST(ImportAccessTest, BareLineOfAKeyThatWillNotOpenForWritingIsPassedOver) {
   MemoryRegistry api;
   RegistrySeed seed(api);
   seed.Text("Software\\base\\locked", "kept", "k");
   seed.Text("Software\\base", "v", "old");
+  seed.Text("Software\\base\\z after", "w", "1");
   api.RestrictAccess(kHkeyCurrentUser, "Software\\base\\locked", kKeyRead);
+  const std::string backup = ExportKeyToText(api, kHkeyCurrentUser, "Software\\base");
+  ASSERT_NE(backup.find("\r\n[HKEY_CURRENT_USER\\Software\\base\\locked]\r\n\r\n"),
+            std::string::npos);
+  seed.Text("Software\\base", "v", "changed since");
+  seed.DeleteTree("Software\\base\\z after");
   ImportSummary summary;
   RegImportError error;
-  ASSERT_TRUE(
-      ImportRegText(api,
-                    "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\base]\r\n\"v\"=\"new\"\r\n"
-                    "\r\n[HKEY_CURRENT_USER\\Software\\base\\locked]\r\n"
-                    "\r\n[HKEY_CURRENT_USER\\Software\\base\\after]\r\n\"w\"=\"1\"\r\n",
-                    summary, error))
-      << error.Text();
+  ASSERT_TRUE(ImportRegText(api, backup, summary, error)) << error.Text();
   EXPECT_EQ(summary.passedOver, 1u);
-  EXPECT_EQ(seed.Read("Software\\base", "v"), Sz("new"));
-  EXPECT_EQ(seed.Read("Software\\base\\after", "w"), Sz("1"));
+  EXPECT_EQ(seed.Read("Software\\base", "v"), Sz("old"));
+  EXPECT_EQ(seed.Read("Software\\base\\z after", "w"), Sz("1"));
 
   // With a value to write in it, the locked key fails the import, which
   // then puts back what it had done.
@@ -193,7 +195,7 @@ TEST(ImportAccessTest, BareLineOfAKeyThatWillNotOpenForWritingIsPassedOver) {
   EXPECT_EQ(error.message,
             "cannot open the key HKEY_CURRENT_USER\\Software\\base\\locked: Access is denied. "
             "Nothing was changed.");
-  EXPECT_EQ(seed.Read("Software\\base", "v"), Sz("new"));
+  EXPECT_EQ(seed.Read("Software\\base", "v"), Sz("old"));
   EXPECT_FALSE(seed.Exists("Software\\base\\made"));
   EXPECT_EQ(seed.Read("Software\\base\\locked", "kept"), Sz("k"));
   EXPECT_EQ(summary.keys + summary.values, 0u);
