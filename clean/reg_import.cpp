@@ -207,6 +207,20 @@ class Applier {
   bool fresh_ = false;  // the current key lies inside a key this import made
 };
 
+// The registry's 8-bit functions end a name at a zero byte, so a name
+// holding one would reach another key or value than the file names (a
+// deletion of "A\<zero>x" would take A itself).
+bool NamesAreWhole(const std::vector<RegOperation>& operations, RegImportError& error) {
+  for (const RegOperation& operation : operations) {
+    if (operation.path.find('\0') != std::string::npos ||
+        operation.name.find('\0') != std::string::npos) {
+      error = {operation.line, "a name holds a zero character, which the registry cannot take"};
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string Sentence(std::string text) {
   if (!text.empty() && text.back() != '.') text.push_back('.');
   return text;
@@ -218,7 +232,7 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
                    RegImportError& error) {
   summary = ImportSummary{};
   std::vector<RegOperation> operations;
-  if (!ParseRegFile(bytes, operations, error)) {
+  if (!ParseRegFile(bytes, operations, error) || !NamesAreWhole(operations, error)) {
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }
@@ -248,15 +262,13 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
   return false;
 }
 
-bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
-                   RegImportError& error) {
-  summary = ImportSummary{};
+bool ReadRegFile(const std::string& fileName, std::string& bytes, RegImportError& error) {
+  bytes.clear();
   UniqueFile file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
     error = {0, "cannot open " + fileName};
     return false;
   }
-  std::string bytes;
   char chunk[1 << 16];
   std::size_t count;
   while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
@@ -264,7 +276,14 @@ bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary&
     error = {0, "cannot read " + fileName};
     return false;
   }
-  return ImportRegText(api, bytes, summary, error);
+  return true;
+}
+
+bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
+                   RegImportError& error) {
+  summary = ImportSummary{};
+  std::string bytes;
+  return ReadRegFile(fileName, bytes, error) && ImportRegText(api, bytes, summary, error);
 }
 
 }  // namespace veltrane

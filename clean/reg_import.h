@@ -38,4 +38,13 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
                    RegImportError& error);
 
+// The file's bytes; false, with the error, when it cannot be read.
+bool ReadRegFile(const std::string& fileName, std::string& bytes, RegImportError& error);
+
+// Whether the registry shows what a file's operations ask for, after an
+// import by us or by the registry editor: the first line whose effect it
+// does not show (a key missing or present against the file, a value not as
+// the file gives it), or 0 when it shows them all.
+int FirstUnappliedLine(RegistryApi& api, const std::vector<RegOperation>& operations);
+
 }  // namespace veltrane

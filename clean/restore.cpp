@@ -34,16 +34,58 @@ RestoreResult Complete(RestoreContext& context) {
   return RestoreResult::kRestored;
 }
 
-RestoreResult ImportBackup(RestoreContext& context) {
-  const std::string file = FindBackupFile(context.folder);
-  if (file.empty()) {
-    return Fail(context, "The backup could not be restored: there is no " +
-                             std::string(kBackupFileName) + " in " + context.folder);
-  }
+std::string NoBackupText(const RestoreContext& context) {
+  return "The backup could not be restored: there is no " + std::string(kBackupFileName) + " in " +
+         context.folder;
+}
+
+RestoreResult ImportBackup(RestoreContext& context, const std::string& file) {
   ImportSummary summary;
   RegImportError error;
   if (!ImportRegFile(context.registry, file, summary, error)) {
     return Fail(context, "The backup could not be restored: " + error.Text());
+  }
+  return Complete(context);
+}
+
+// Waits, as akses does, for the editor's window to go away: it has done
+// with the import once it has handled the quit message.
+void WaitForEditorToEnd(RestoreContext& context) {
+  const int poll = context.pollMs > 0 ? context.pollMs : 1;
+  for (int waited = 0; waited < context.timeoutMs; waited += poll) {
+    if (!context.desktop.FindTopLevelWindow(kRegistryEditorTitle)) return;
+    if (context.wait) context.wait(poll);
+  }
+}
+
+// The editor path: the file is checked before the editor starts, and the
+// registry afterwards, since the editor itself reports nothing.
+RestoreResult RestoreWithEditor(RestoreContext& context, const std::string& file) {
+  std::string bytes;
+  std::vector<RegOperation> operations;
+  RegImportError error;
+  if (!ReadRegFile(file, bytes, error) || !ParseRegFile(bytes, operations, error)) {
+    return Fail(context, "The backup could not be restored: " + error.Text() +
+                             " The registry editor was not started; nothing was changed.");
+  }
+  const auto started = context.desktop.ShellExecute(context.owner, "open", "regedit.exe",
+                                                    std::string("/i ") + kBackupFileName,
+                                                    context.folder, kShowHidden);
+  // 32 and below is the shell's failure: no editor will come to wait for.
+  if (started <= 32) {
+    return Fail(context, "The registry editor could not be started; the backup was not restored.");
+  }
+  if (!akses(context)) {
+    return Fail(context,
+                "The registry editor did not answer in time; the backup was not restored.");
+  }
+  if (!tutup(context)) {
+    return Fail(context, "The registry editor did not finish the restore in time.");
+  }
+  WaitForEditorToEnd(context);
+  if (const int line = FirstUnappliedLine(context.registry, operations)) {
+    return Fail(context, "The backup was not restored in full: the registry does not show line " +
+                             std::to_string(line) + " of " + kBackupFileName + ".");
   }
   return Complete(context);
 }
@@ -71,6 +113,8 @@ bool tutup(RestoreContext& context) {
 }
 
 RestoreResult RestoreFromBackup(RestoreContext& context) {
+  const std::string file = FindBackupFile(context.folder);
+  if (file.empty()) return Fail(context, NoBackupText(context));
   const std::string productName =
       QueryValueText(context.registry, kHkeyLocalMachine,
                      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
@@ -79,23 +123,8 @@ RestoreResult RestoreFromBackup(RestoreContext& context) {
                                  kShowNormal);
     return RestoreResult::kHandedToShell;
   }
-  if (context.underWine) return ImportBackup(context);
-
-  const auto started = context.desktop.ShellExecute(context.owner, "open", "regedit.exe",
-                                                    std::string("/i ") + kBackupFileName,
-                                                    context.folder, kShowHidden);
-  // 32 and below is the shell's failure: no editor will come to wait for.
-  if (started <= 32) {
-    return Fail(context, "The registry editor could not be started; the backup was not restored.");
-  }
-  if (!akses(context)) {
-    return Fail(context,
-                "The registry editor did not answer in time; the backup was not restored.");
-  }
-  if (!tutup(context)) {
-    return Fail(context, "The registry editor did not finish the restore in time.");
-  }
-  return Complete(context);
+  if (context.underWine) return ImportBackup(context, file);
+  return RestoreWithEditor(context, file);
 }
 
 }  // namespace veltrane

@@ -36,6 +36,12 @@ enum class RestoreResult {
   kFailed,         // an error box said why; the dialog stays open
 };
 
+// "     Restore Complete       " is shown only when every line of the backup
+// took effect: under Wine the importer says so (all or nothing); with the
+// registry editor, which reports nothing, the registry is compared with the
+// file once the editor has ended. A missing backup is reported before
+// anything is started.
+
 // True when the product name holds "Vista", "VISTA" or "vista".
 bool IsVistaProductName(const std::string& productName);
 

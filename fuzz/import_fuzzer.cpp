@@ -1,9 +1,12 @@
 // libFuzzer target for the REGEDIT4 importer. Any input must be refused
 // with a line and a message, or read whole; what it reads, applied to an
-// in-memory registry, exported and read again, must come back the same.
+// in-memory registry, must show in it line for line, and exported and read
+// again must come back the same. An import the registry refuses half-way
+// must leave it as it was.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,8 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   MemoryRegistry first;
   ImportSummary summary;
-  if (!ImportRegText(first, text, summary, error)) return 0;
+  const bool imported = ImportRegText(first, text, summary, error);
   if (first.OpenHandleCount() != 0) Fault("the import left keys open", "");
+  if (!imported) {
+    MemoryRegistry empty;
+    for (RegKey root = kHkeyClassesRoot; root <= kHkeyDynData; ++root) {
+      if (ExportKeyToText(first, root, "") != ExportKeyToText(empty, root, "")) {
+        Fault("a failed import was not put back", error.Text());
+      }
+    }
+    return 0;
+  }
+  if (const int line = FirstUnappliedLine(first, operations)) {
+    Fault("the registry does not show a line of the file", std::to_string(line));
+  }
 
   for (RegKey root = kHkeyClassesRoot; root <= kHkeyDynData; ++root) {
     const std::string exported = ExportKeyToText(first, root, "");

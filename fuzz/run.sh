@@ -10,8 +10,9 @@ mkdir -p "$out/corpus"
 cxx=$(command -v clang++-14 || command -v clang++)
 sources=(
   "$root/fuzz/import_fuzzer.cpp"
-  "$root/clean/reg_import.cpp" "$root/clean/reg_parse.cpp" "$root/clean/import_journal.cpp"
-  "$root/clean/reg_export.cpp" "$root/clean/reg_format.cpp" "$root/clean/whole_file.cpp"
+  "$root/clean/reg_import.cpp" "$root/clean/reg_parse.cpp" "$root/clean/reg_verify.cpp"
+  "$root/clean/import_journal.cpp" "$root/clean/reg_export.cpp" "$root/clean/reg_format.cpp"
+  "$root/clean/whole_file.cpp"
   "$root/registry/tregistry.cpp" "$root/registry/memory_registry.cpp"
   "$root/registry/typed_value.cpp" "$root/registry/code_page.cpp"
 )

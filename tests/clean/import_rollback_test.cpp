@@ -160,6 +160,21 @@ TEST_F(ImportRollbackTest, WhatCannotBePutBackIsNamed) {
       << error.message;
 }
 
+// The registry's functions would cut such a name short, and the deletion
+// of a subkey would become the deletion of its parent.
+TEST_F(ImportRollbackTest, NameWithAZeroByteIsRefused) {
+  Seed();
+  const TreeKey before = Tree();
+  ImportSummary summary;
+  RegImportError error;
+  const std::string key = "HKEY_CURRENT_USER\\" + base_.Path();
+  EXPECT_FALSE(ImportRegText(
+      *api_, "REGEDIT4\r\n[" + key + "]\r\n\"v\"=\"1\"\r\n[-" + key + "\\" + '\0' + "x]\r\n",
+      summary, error));
+  EXPECT_EQ(error.line, 4);
+  EXPECT_EQ(Difference(before, Tree()), "");
+}
+
 #ifndef _WIN32
 // The export writes a bare key line for a key it could not read (one the
 // user may read but not change); the program's own backup must restore

@@ -4,6 +4,7 @@
 
 #include "clean/backup.h"
 #include "clean/reg_export.h"
+#include "clean/reg_import.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
 #include "tests/support/files.h"
@@ -32,6 +33,22 @@ class RestoreTest : public ::testing::Test {
     return RestoreFromBackup(context);
   }
 
+  // A backup beside the program, and an editor that imports it at the
+  // Enter key-down (or, with `imports` false, does nothing at all).
+  void BackupAndEditor(bool imports = true) {
+    RegistrySeed(api_).Text("Software\\Vendor", "path", "C:\\kept");
+    if (FindBackupFile(folder_.Path()).empty()) {
+      ASSERT_TRUE(WriteBackupIfMissing(api_, folder_.Path()));
+    }
+    TRegistry(api_).RemoveKey("\\Software\\Vendor");
+    desktop_.onPost = [this, imports](unsigned message) {
+      if (message != kWmKeyDown || !imports) return;
+      ImportSummary summary;
+      RegImportError error;
+      ImportRegFile(api_, FindBackupFile(folder_.Path()), summary, error);
+    };
+  }
+
   MemoryRegistry api_;
   RecordingDesktop desktop_;
   TempFolder folder_;
@@ -48,6 +65,7 @@ TEST(VistaTest, OnlyTheThreeSpellingsCount) {
 }
 
 TEST_F(RestoreTest, VistaHandsTheFileToTheShell) {
+  BackupAndEditor();
   SetProductName("Windows Vista (TM) Home Premium");
   EXPECT_EQ(Restore(), RestoreResult::kHandedToShell);
   ASSERT_EQ(desktop_.calls.size(), 1u);
@@ -65,6 +83,7 @@ TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
   for (const char* product : {"Microsoft Windows XP", "ViStA", ""}) {
     SCOPED_TRACE(product);
     desktop_ = RecordingDesktop();
+    BackupAndEditor();
     desktop_.findsBeforeWindow = 3;  // the editor takes a while to show
     waits_.clear();
     if (*product) SetProductName(product);
@@ -96,10 +115,39 @@ TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
     EXPECT_EQ(boxes[0].verb, "Veltrane");
     EXPECT_EQ(boxes[0].number, kMbOk | kMbIconInformation);
     EXPECT_EQ(desktop_.calls.back().kind, kBox);
+    EXPECT_EQ(RegistrySeed(api_).Read("Software\\Vendor", "path"), Sz("C:\\kept"));
+  }
+}
+
+// The editor reports nothing: the registry is compared with the backup
+// once it has ended, and only a registry that shows every line counts.
+TEST_F(RestoreTest, EditorThatDidNotImportIsNoRestore) {
+  BackupAndEditor(/*imports*/ false);
+  EXPECT_EQ(Restore(), RestoreResult::kFailed);
+  const auto boxes = desktop_.Of(kBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind("The backup was not restored in full: the registry does not show "
+                                "line ",
+                                0),
+            0u)
+      << boxes[0].text;
+  EXPECT_EQ(boxes[0].number, kMbOk | kMbIconError);
+}
+
+TEST_F(RestoreTest, NoBackupStartsNothing) {
+  for (const char* product : {"Windows Vista", "Windows 7"}) {
+    SetProductName(product);
+    desktop_ = RecordingDesktop();
+    EXPECT_EQ(Restore(), RestoreResult::kFailed);
+    EXPECT_TRUE(desktop_.Of(kShell).empty());
+    ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
+    EXPECT_EQ(desktop_.Of(kBox)[0].text,
+              "The backup could not be restored: there is no backuphkcu.reg in " + folder_.Path());
   }
 }
 
 TEST_F(RestoreTest, EditorThatNeverShowsIsAFailureAfterTheTimeout) {
+  BackupAndEditor();
   desktop_.findsBeforeWindow = 1 << 30;
   EXPECT_EQ(Restore(), RestoreResult::kFailed);
   EXPECT_TRUE(desktop_.Of(kPost).empty());
@@ -113,6 +161,7 @@ TEST_F(RestoreTest, EditorThatNeverShowsIsAFailureAfterTheTimeout) {
 }
 
 TEST_F(RestoreTest, EditorThatCannotStartFailsAtOnce) {
+  BackupAndEditor();
   desktop_.shellResult = 2;  // file not found
   EXPECT_EQ(Restore(), RestoreResult::kFailed);
   EXPECT_TRUE(desktop_.Of(kFind).empty());

@@ -1,10 +1,12 @@
 // A desktop that records what the program asks of the shell and the window
 // manager, in order, and answers as a quiet system would: the shell
 // succeeds, the registry editor's window shows (after `findsBeforeWindow`
-// lookups), every message box is closed with OK.
+// lookups) and goes once it is posted WM_QUIT, every message box is closed
+// with OK.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,11 +37,14 @@ class RecordingDesktop final : public Desktop {
   }
   WindowHandle FindTopLevelWindow(const std::string& title) override {
     calls.push_back({kFind, 0, "", title, "", ""});
+    if (editorEnded) return 0;
     return static_cast<int>(Of(kFind).size()) > findsBeforeWindow ? editorWindow : 0;
   }
   bool PostMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                    std::intptr_t) override {
     calls.push_back({kPost, window, "", "", "", "", message, wParam});
+    if (onPost) onPost(message);
+    if (message == 0x0012) editorEnded = true;  // WM_QUIT
     return true;
   }
   int MessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
@@ -60,6 +65,9 @@ class RecordingDesktop final : public Desktop {
   std::intptr_t shellResult = 42;
   WindowHandle editorWindow = 0x1234;
   int findsBeforeWindow = 0;  // lookups that find nothing before the window shows
+  bool editorEnded = false;
+  // What the editor does with a posted message (import the file, say).
+  std::function<void(unsigned message)> onPost;
 };
 
 }  // namespace veltrane::testing
