@@ -20,10 +20,10 @@ constexpr std::size_t kFlushSize = 1 << 18;
 // pass, its subkey names listed, and closed before its subkeys are visited,
 // so at most one key is open at a time.
 //
-// A key that cannot be opened keeps its key line and loses the rest; one
-// that opened but cannot be listed or read ends the export with an error,
-// since a backup that silently lacks entries would restore as less than
-// there was.
+// A key that may not be opened keeps its key line and loses the rest; one
+// that fails otherwise, or opened but cannot be listed or read, ends the
+// export with an error, since a backup that silently lacks entries would
+// restore as less than there was.
 class Exporter {
  public:
   Exporter(RegistryApi& api, RegKey root, ExportSink sink)
@@ -44,9 +44,17 @@ class Exporter {
   void WriteKeyBlock(const std::string& path, bool top) {
     std::vector<std::string> subkeys;
     const bool opened = registry_.OpenPath(path, false);
-    // A subkey that went away since its parent was listed is no longer
-    // there to back up.
-    if (!opened && !top && registry_.LastError() == kErrorFileNotFound) return;
+    if (!opened) {
+      const long result = registry_.LastError();
+      // A subkey that went away since its parent was listed is no longer
+      // there to back up.
+      if (!top && result == kErrorFileNotFound) return;
+      // Keys the user may not open with full access (read-only ones) keep
+      // their key line alone; any other failure leaves the copy in doubt.
+      if (result != kErrorAccessDenied && !(top && result == kErrorFileNotFound)) {
+        Fail("Failed to open the key", path);
+      }
+    }
 
     out_.append("\r\n[");
     out_.append(RootName(root_));

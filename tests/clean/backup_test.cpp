@@ -6,6 +6,7 @@
 
 #include "clean/reg_export.h"
 #include "registry/memory_registry.h"
+#include "tests/support/failing_registry.h"
 #include "tests/support/files.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/throwaway.h"
@@ -82,6 +83,26 @@ TEST_F(BackupTest, CutOffBackupIsRemoved) {
   EXPECT_FALSE(std::filesystem::exists(Folder() + kBackupWriteName));
 }
 #endif
+
+// Whatever registry call fails mid-way, no backup is left to stand in for
+// a whole one, and the next scan writes a whole one.
+TEST_F(BackupTest, ExportInterruptedAtAnyCallLeavesNoBackup) {
+  for (int i = 0; i < 4; ++i) {
+    seed_.Raw("Software\\Vendor\\k" + std::to_string(i), "bin", kRegBinary, "\x01\x02");
+  }
+  const std::string whole = ExportKeyToText(api_, kHkeyCurrentUser, "Software");
+  FailingRegistry counting(api_, 0);
+  ExportKeyToText(counting, kHkeyCurrentUser, "Software");
+  for (std::uint64_t failAt = 1; failAt <= counting.calls; ++failAt) {
+    SCOPED_TRACE("call " + std::to_string(failAt));
+    FailingRegistry failing(api_, failAt);
+    EXPECT_ANY_THROW(WriteBackupIfMissing(failing, Folder()));
+    EXPECT_EQ(FindBackupFile(Folder()), "");
+    EXPECT_TRUE(std::filesystem::is_empty(Folder()));
+  }
+  EXPECT_TRUE(WriteBackupIfMissing(api_, Folder()));
+  EXPECT_EQ(ReadFile(FindBackupFile(Folder())), whole);
+}
 
 TEST(ExecutableFolderTest, EndsInASeparatorAndHoldsThisProgram) {
   const std::string folder = ExecutableFolder();
