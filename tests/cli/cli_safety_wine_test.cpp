@@ -1,0 +1,169 @@
+// veltrane-cli.exe clean under Wine as a user meets it: killed while it
+// writes its backup over a tree of a few thousand keys, and two cleans
+// undone newest first with the system's registry editor. The system root
+// points into a fresh folder of drive C:, so that only the values the test
+// seeds can name a missing path there; the history and extension keys are
+// emptied for the run and put back afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "clean/backup.h"
+#include "clean/reg_export.h"
+#include "tests/support/files.h"
+#include "tests/support/registry_seed.h"
+#include "tests/support/run_program.h"
+#include "tests/support/saved_registry.h"
+#include "tests/support/tree.h"
+#include "tests/support/win32_sandbox.h"
+
+namespace veltrane::testing {
+namespace {
+
+constexpr const char* kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+constexpr const char* kTypedUrls = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class CleanOnWine : public ::testing::Test {
+ protected:
+  CleanOnWine() { CopyFileA(WindowsPath(VELTRANE_CLI_EXE).c_str(), Exe().c_str(), FALSE); }
+
+  std::string Exe() const { return program_.Path() + "veltrane-cli.exe"; }
+  std::string Drive() const { return drive_.Path(); }
+
+  // Values that name missing files below the drive root, in the program's
+  // own key, one level down and at the history keys.
+  void SeedFindings(const std::string& tag) {
+    user_.Text(own_.Path(), "gone" + tag, Drive() + "gone" + tag + ".exe");
+    user_.Text(own_.Path() + "\\Sub", "", Drive() + "gone\\default" + tag + ".exe");
+    user_.Text(kTypedUrls, "url" + tag, "http://example.com/" + tag);
+    user_.Text(std::string(kExplorer) + "\\RunMRU", "a" + tag, "cmd" + tag);
+    user_.Raw(std::string(kExplorer) + "\\RecentDocs", "0" + tag, kRegBinary,
+              std::string("d\0o\0c\0\0\0", 8));
+    const std::string extension = std::string(kExplorer) + "\\FileExts\\.vtu" + tag;
+    user_.Key(extension + "\\OpenWithProgids");
+    user_.Text(extension + "\\OpenWithList", "a", "app" + tag + ".exe");
+    user_.Raw(extension + "\\UserChoice", "Hash", kRegBinary, "\x01\x02\x03");
+  }
+
+  // What the command printed of the undo file it wrote.
+  static std::string UndoFileOf(const std::string& err) {
+    const std::string lead = "Undo file written to ";
+    const std::size_t at = err.find(lead);
+    if (at == std::string::npos) return {};
+    const std::size_t end = err.find_first_of("\r\n", at);
+    return err.substr(at + lead.size(), end - at - lead.size());
+  }
+
+  int Clean(std::string& err) {
+    std::string out;
+    return RunProgram("\"" + Exe() + "\" clean", out, err);
+  }
+
+  TreeKey Software() { return ReadTree(registry_, kHkeyCurrentUser, "Software"); }
+
+  Win32Registry registry_;
+  RegistrySeed user_{registry_};
+  TempFolder drive_{"VeltraneSafety", "C:\\"};
+  TempFolder program_{"veltrane-cli"};
+  ThrowawayKey own_{registry_, "Safety"};
+  ReplacedValue systemRoot_{registry_, kHkeyLocalMachine,
+                            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
+                            Drive() + "WINDOWS"};
+  SavedKey fileExts_{registry_, kHkeyCurrentUser, std::string(kExplorer) + "\\FileExts"};
+  SavedKey typedUrls_{registry_, kHkeyCurrentUser, kTypedUrls};
+  SavedKey runMru_{registry_, kHkeyCurrentUser, std::string(kExplorer) + "\\RunMRU"};
+  SavedKey recentDocs_{registry_, kHkeyCurrentUser, std::string(kExplorer) + "\\RecentDocs"};
+};
+
+// Starts the clean and ends it by force the moment `file` appears.
+// False when the clean ended before the file showed.
+bool KillCleanWhenFileAppears(const std::string& exe, const std::string& file) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string line = "\"" + exe + "\" clean";
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  bool seen = false;
+  while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+    if (Exists(file)) {
+      TerminateProcess(process.hProcess, 9);
+      seen = true;
+      break;
+    }
+  }
+  WaitForSingleObject(process.hProcess, 30000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return seen;
+}
+
+TEST_F(CleanOnWine, KilledWhileWritingItsBackupLeavesNoneOrAWholeOne) {
+  for (int i = 0; i < 3000; ++i) {
+    const std::string key =
+        own_.Path() + "\\Vendor " + std::to_string(i % 60) + "\\Setting " + std::to_string(i);
+    user_.Text(key, "Text", "Some setting text " + std::to_string(i));
+    user_.Value(key, "Count", Dword(static_cast<std::uint32_t>(i)));
+  }
+  SeedFindings("1");
+  const std::string reference = ExportKeyToText(registry_, kHkeyCurrentUser, "Software");
+  const std::string temporary = program_.Path() + kBackupWriteName + ".partial";
+
+  // Killed half-way through the backup: no backup at all, so that the next
+  // clean writes one, replacing the half-written temporary.
+  ASSERT_TRUE(KillCleanWhenFileAppears(Exe(), temporary)) << "the clean ended first";
+  EXPECT_EQ(FindBackupFile(program_.Path()), "");
+  EXPECT_EQ(user_.Read(own_.Path(), "gone1"), Sz(Drive() + "gone1.exe")) << "cleaned unbacked";
+  std::string err;
+  ASSERT_EQ(Clean(err), 0) << err;
+  EXPECT_EQ(ReadFile(FindBackupFile(program_.Path())), reference);
+  EXPECT_FALSE(Exists(temporary));
+
+  // Killed the moment the backup has its name: it is whole.
+  DeleteFileA(FindBackupFile(program_.Path()).c_str());
+  SeedFindings("2");
+  const std::string second = ExportKeyToText(registry_, kHkeyCurrentUser, "Software");
+  ASSERT_TRUE(KillCleanWhenFileAppears(Exe(), program_.Path() + kBackupWriteName));
+  EXPECT_EQ(ReadFile(FindBackupFile(program_.Path())), second);
+  ASSERT_EQ(Clean(err), 0) << err;
+  EXPECT_EQ(ReadFile(FindBackupFile(program_.Path())), second) << "the backup was replaced";
+}
+
+TEST_F(CleanOnWine, TwoCleansUndoneNewestFirstWithTheRegistryEditor) {
+  SeedFindings("1");
+  TreeKey expected = Software();
+  std::string err;
+  ASSERT_EQ(Clean(err), 0) << err;
+  const std::string first = UndoFileOf(err);
+  ASSERT_NE(first, "") << err;
+  EXPECT_EQ(first.rfind(program_.Path() + "veltrane-undo-", 0), 0u) << first;
+  EXPECT_FALSE(user_.Exists(own_.Path(), "gone1"));
+
+  // Something new to find between the two cleans.
+  user_.Text(own_.Path(), "later", Drive() + "later.exe");
+  user_.Text(kTypedUrls, "url later", "http://later/");
+  const std::string own = own_.Path().substr(std::string("Software\\").size());
+  expected.subkeys[own].values["later"] = Sz(Drive() + "later.exe");
+  expected.subkeys["Microsoft"]
+      .subkeys["Internet Explorer"]
+      .subkeys["TypedURLs"]
+      .values["url later"] = Sz("http://later/");
+  ASSERT_EQ(Clean(err), 0) << err;
+  const std::string second = UndoFileOf(err);
+  ASSERT_NE(second, "") << err;
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(user_.Exists(own_.Path(), "later"));
+
+  for (const std::string& undo : {second, first}) {
+    ASSERT_EQ(RunProgram("regedit.exe /s \"" + undo + "\""), 0) << undo;
+  }
+  EXPECT_EQ(Difference(expected, Software()), "");
+}
+
+}  // namespace
+}  // namespace veltrane::testing
