@@ -310,6 +310,17 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   EXPECT_FALSE(user.Exists(SeededRegistry::kRunMru, "a"));
   EXPECT_FALSE(user.Exists(SeededRegistry::kRecentDocs, "0"));
 
+  // Beside the program, the undo file of that clean: what the ticked rows
+  // deleted, and nothing of the unticked one.
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((app_->Folder() + "veltrane-undo-*.reg").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no undo file beside the program";
+  EXPECT_FALSE(FindNextFileA(search, &found)) << "more than one undo file";
+  FindClose(search);
+  const std::string undo = ReadFile(app_->Folder() + found.cFileName);
+  EXPECT_NE(undo.find("\"url1\"="), std::string::npos);
+  EXPECT_EQ(undo.find("\"url2\"="), std::string::npos);
+
   // A second scan with findings leaves the backup as it was.
   Sleep(50);  // so that a rewrite would show in the file time
   Scan(1);

@@ -49,12 +49,12 @@ void ClickControl(HWND control) {
 }
 
 // A registry whose writes fail by throwing, as a broken backend would.
-class ThrowingWrites final : public ForwardingRegistry {
+class ThrowingReads final : public ForwardingRegistry {
  public:
   using ForwardingRegistry::ForwardingRegistry;
-  long SetValue(RegKey, const std::string& name, std::uint32_t, const std::uint8_t*,
-                std::uint32_t) override {
-    throw std::runtime_error("the registry refused to write " + name);
+  long QueryValue(RegKey, const std::string& name, std::uint32_t*, std::uint8_t*,
+                  std::uint32_t*) override {
+    throw std::runtime_error("the registry refused to read " + name);
   }
 };
 
@@ -313,7 +313,7 @@ TEST_F(FormsTest, ApplyWithoutABackupSaysSoAndKeepsTheDialogOpen) {
 }
 
 TEST_F(FormsTest, AnErrorEscapingACommandIsShownInAnErrorBoxAndTheProgramGoesOn) {
-  ThrowingWrites throwing(memory_);
+  ThrowingReads throwing(memory_);
   AppServices broken{throwing, files_, desktop_, folder_.Path(), /*underWine*/ true};
   TForm3 options(broken, gate_);
   ASSERT_TRUE(options.Create(form1_.Handle()));
@@ -321,7 +321,7 @@ TEST_F(FormsTest, AnErrorEscapingACommandIsShownInAnErrorBoxAndTheProgramGoesOn)
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(options.applybtn.Handle());
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "the registry refused to write v");
+  EXPECT_EQ(Boxes()[0].text, "the registry refused to read ProductName");
   EXPECT_EQ(Boxes()[0].verb, "Veltrane");
   EXPECT_EQ(Boxes()[0].number, static_cast<unsigned>(kMbOk | kMbIconError));
   // The program goes on: the windows still answer.
