@@ -1,11 +1,15 @@
 #!/bin/bash
 # Builds Veltrane and starts it under Wine in your own prefix (WINEPREFIX,
 # else ~/.wine), on your display. Without a display it runs a scan on the
-# command line instead.
+# command line instead. With arguments it runs veltrane-cli with them, and
+# exits with its exit status:
+#   ./run.sh scan --json --drive-root 'C:\'
 set -eu
+caller=$PWD
 cd "$(dirname "$0")"
 . scripts/install-deps.sh
-veltrane_install_deps
+# Only the program writes to stdout, which scripts may read.
+veltrane_install_deps >&2
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target veltrane veltrane-cli -j "$(nproc)" >/dev/null
@@ -13,7 +17,12 @@ cmake --build --preset windows --target veltrane veltrane-cli -j "$(nproc)" >/de
 export WINEPREFIX="${WINEPREFIX:-$HOME/.wine}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-bin=build/windows/bin
+bin=$PWD/build/windows/bin
+if [ $# -gt 0 ]; then
+  # File names on the command line are the caller's.
+  cd "$caller"
+  exec wine "$bin/veltrane-cli.exe" "$@"
+fi
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display (DISPLAY is not set): running a command-line scan instead." >&2
   exec wine "$bin/veltrane-cli.exe" scan

@@ -44,13 +44,17 @@ class ConsoleDesktop final : public Desktop {
 
 int RunClean(const std::vector<std::string>& arguments, Environment& environment) {
   std::string error;
-  const auto parsed = ParseArguments(arguments, {"--tsv"}, {"--skip"}, error);
+  const auto parsed = ParseArguments(arguments, kScanFlags, {"--skip", kDriveRootOption}, error);
   if (!parsed) return UsageError(environment, "clean: " + error);
   if (!parsed->positionals.empty()) {
     return UsageError(environment, "clean: unexpected argument " + parsed->positionals.front());
   }
+  const auto options = ReadScanOptions(*parsed, environment.files, error);
+  if (!options) return UsageError(environment, "clean: " + error);
   std::vector<std::string> skipped;
-  for (const auto& [option, check] : parsed->options) {
+  const auto [skipFirst, skipEnd] = parsed->options.equal_range("--skip");
+  for (auto skip = skipFirst; skip != skipEnd; ++skip) {
+    const std::string& check = skip->second;
     const auto found = std::find_if(kChecks.begin(), kChecks.end(),
                                     [&](const CheckName& known) { return check == known.name; });
     if (found == kChecks.end()) {
@@ -61,7 +65,7 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
     skipped.push_back(found->category);
   }
 
-  ScanSession session(environment);
+  ScanSession session(environment, *options);
   session.Scan([&] {
     if (WriteBackupIfMissing(environment.registry, environment.exeFolder)) {
       environment.err << "Backup written to " << FindBackupFile(environment.exeFolder) << "\n";
@@ -92,14 +96,14 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
   if (!context.undoFile.empty()) {
     environment.err << "Undo file written to " << context.undoFile << "\n";
   }
-  WriteResult(environment, session.lvax.Rows(), session.host.Status(), parsed->Has("--tsv"));
+  WriteResult(environment, session.lvax.Rows(), session.host.Status(), *options);
   return cleaned ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
 
 Command CleanCliCommand() {
-  return {"clean", "clean [--skip CHECK]... [--tsv]",
+  return {"clean", "clean [--skip CHECK]... [--tsv | --json] [--drive-root PATH]",
           "Scans as `scan` does, writes the backup backuphkcu.reg beside the program unless\n"
           "one is there (it is written once and never replaced), then deletes what every\n"
           "finding names, as the window's clean command does with every row ticked. Lists\n"
@@ -112,7 +116,8 @@ Command CleanCliCommand() {
           "file can be written.\n"
           "--skip CHECK  leaves the findings of CHECK (invalid_filepath, hkcuext, typeurl,\n"
           "              runmru or recentdocs) in place; may be given more than once.\n"
-          "--tsv         the remaining findings as with `scan --tsv`.",
+          "--tsv, --json, --drive-root PATH\n"
+          "              as with `scan`; the findings written are those that remain.",
           RunClean};
 }
 

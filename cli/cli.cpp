@@ -29,8 +29,8 @@ std::string Help() {
     }
   }
   help +=
-      "\nExit status: 0 on success, 1 when a command fails, 2 for an unknown command or "
-      "option.\n";
+      "\nExit status: 0 on success, 1 when a command fails, 2 for a wrong command line (an "
+      "unknown\ncommand or option, or a bad value).\n";
   return help;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "cli/json_output.h"
+
 namespace veltrane::cli {
 namespace {
 
@@ -67,12 +69,27 @@ void WriteTable(std::ostream& out, const std::vector<Finding>& rows) {
   }
 }
 
-void WriteRows(std::ostream& out, const std::vector<Finding>& rows, bool tsv) {
-  if (tsv) {
-    for (const Finding& row : rows) out << TsvRow(row);
-  } else if (!rows.empty()) {
-    WriteTable(out, rows);
-    out << '\n';
+void WriteRows(std::ostream& out, std::ostream& err, const std::vector<Finding>& rows,
+               const std::string& status, OutputFormat format) {
+  switch (format) {
+    case OutputFormat::kJson:
+      WriteJson(out, rows, status);
+      out.flush();
+      return;
+    case OutputFormat::kTsv:
+      for (const Finding& row : rows) out << TsvRow(row);
+      out.flush();
+      err << EscapeControls(status) << '\n';
+      err.flush();
+      return;
+    case OutputFormat::kTable:
+      if (!rows.empty()) {
+        WriteTable(out, rows);
+        out << '\n';
+      }
+      out << EscapeControls(status) << '\n';
+      out.flush();
+      return;
   }
 }
 

@@ -26,7 +26,11 @@ std::string EscapeControls(const std::string& text);
 // as their widest text.
 void WriteTable(std::ostream& out, const std::vector<Finding>& rows);
 
-// The rows: as TSV lines when `tsv`, else as a table (nothing for no rows).
-void WriteRows(std::ostream& out, const std::vector<Finding>& rows, bool tsv);
+enum class OutputFormat { kTable, kTsv, kJson };
+
+// The rows and the final status text. A table and the status on `out`;
+// TSV lines on `out` and the status on `err`; or one JSON document on `out`.
+void WriteRows(std::ostream& out, std::ostream& err, const std::vector<Finding>& rows,
+               const std::string& status, OutputFormat format);
 
 }  // namespace veltrane::cli

@@ -4,7 +4,7 @@
 veltrane_install_deps() {
   local packages=(g++ cmake ninja-build googletest libgtest-dev libgmock-dev clang clang-format
                   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine ttf-bitstream-vera
-                  xvfb xauth x11-utils imagemagick)
+                  xvfb xauth x11-utils imagemagick python3)
   local missing=() p
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,14 +1,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 #include "cli/cli.h"
 #include "cli/console_host.h"
+#include "cli/json_output.h"
 #include "cli/row_format.h"
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
+#include "tests/support/files.h"
 #include "tests/support/registry_seed.h"
+#include "tests/support/throwaway.h"
 
 namespace veltrane::testing {
 namespace {
@@ -31,6 +35,49 @@ TEST(TsvField, EscapesBackslashesAndEveryControlByte) {
   for (const Case& test : cases) EXPECT_EQ(cli::EscapeTsvField(test.text), test.escaped);
   EXPECT_EQ(cli::EscapeControls("C:\\a\tb"), "C:\\a\\tb");
   EXPECT_EQ(cli::TsvRow(Finding{"a", "b\tc", "", "d\\e", true}), "a\tb\\tc\t\td\\\\e\n");
+}
+
+TEST(JsonString, WritesEveryByteAsACharacterOrAsItsOwnEscape) {
+  // A double-byte code page of the test's own: 0x81 leads a character with
+  // a second byte from 0x40 on, 0xF0 and three more bytes make one beyond
+  // U+FFFF, 0xFE decodes to a lone surrogate; no other high byte converts.
+  const cli::CharacterDecoder doubleByte = [](std::string_view bytes, std::u16string& units) {
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    if (first < 0x80) {
+      units += static_cast<char16_t>(first);
+      return std::size_t{1};
+    }
+    if (first == 0x81 && bytes.size() > 1 && static_cast<unsigned char>(bytes[1]) >= 0x40) {
+      units += u'\u3042';
+      return std::size_t{2};
+    }
+    if (first == 0xF0 && bytes.size() >= 4) {
+      units += u"\U0001F600";
+      return std::size_t{4};
+    }
+    if (first == 0xFE) {
+      units += static_cast<char16_t>(0xD800);
+      return std::size_t{1};
+    }
+    return std::size_t{0};
+  };
+  struct Case {
+    std::string text, json;
+  };
+  const std::vector<Case> cases = {
+      {"", R"("")"},
+      {"q\"b\\s\t\n\r\b\f\x1f\x7f", R"("q\"b\\s\t\n\r\b\f\u001f\u007f")"},
+      {std::string("a\0b", 3), R"("a\u0000b")"},
+      {"a\x81\x41z", "\"a\xe3\x81\x82z\""},          // U+3042 in UTF-8
+      {"\x81", R"("\u0081")"},                       // a lead byte with nothing after it
+      {"\x81\x01", R"("\u0081\u0001")"},             // one whose second byte is no trail
+      {"\xff", R"("\u00ff")"},                       // a byte of no character
+      {"\xf0\x9f\x98\x80", "\"\xf0\x9f\x98\x80\""},  // U+1F600 in UTF-8
+      {"\xfe", R"("\ud800")"},
+  };
+  for (const Case& test : cases) EXPECT_EQ(cli::JsonString(test.text, doubleByte), test.json);
+  // Windows-1252: every byte is a character, its C1 controls escaped.
+  EXPECT_EQ(cli::JsonString("\xe9\x80\x81\x9d"), "\"\xc3\xa9\xe2\x82\xac\\u0081\\u009d\"");
 }
 
 TEST(Arguments, SplitFlagsOptionsAndPositionals) {
@@ -131,7 +178,7 @@ TEST_F(CliTest, RefusesUnknownCommandsAndOptionsWithTheUsage) {
     EXPECT_EQ(Run(arguments), 2);
     EXPECT_EQ(out.str(), "");
     EXPECT_THAT(err.str(), HasSubstr("Usage: veltrane-cli COMMAND [OPTIONS]\n"));
-    EXPECT_THAT(err.str(), HasSubstr("veltrane-cli scan [--tsv]\n"));
+    EXPECT_THAT(err.str(), HasSubstr("veltrane-cli scan [--tsv | --json] [--drive-root PATH]\n"));
   }
 }
 
@@ -139,11 +186,109 @@ TEST_F(CliTest, HelpExplainsTheCommandsOnStdout) {
   for (const auto& arguments :
        std::vector<std::vector<std::string>>{{"--help"}, {"scan", "--help"}}) {
     EXPECT_EQ(Run(arguments), 0);
-    EXPECT_THAT(out.str(), HasSubstr("scan [--tsv]"));
+    EXPECT_THAT(out.str(), HasSubstr("scan [--tsv | --json] [--drive-root PATH]"));
     EXPECT_THAT(out.str(), HasSubstr("separated by tabs"));
+    EXPECT_THAT(out.str(), HasSubstr("--drive-root C:\\ checks\n"));
     EXPECT_EQ(err.str(), "");
   }
 }
+
+TEST_F(CliTest, RefusesBadOutputAndDriveRootOptionsBeforeItChangesAnything) {
+  const std::string runMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+  user.Text(runMru, "a", "cmd");
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"scan", "--json", "--tsv"}, "scan: --json and --tsv cannot be combined"},
+      {{"clean", "--tsv", "--json"}, "clean: --json and --tsv cannot be combined"},
+      {{"scan", "--drive-root"}, "scan: option --drive-root needs a value"},
+      {{"clean", "--drive-root", ""}, "clean: --drive-root needs a folder, such as C:\\"},
+      {{"scan", "--drive-root", "WINDOWS"}, "scan: --drive-root WINDOWS is not an absolute"},
+      {{"scan", "--drive-root", "C:"}, "scan: --drive-root C: is not an absolute"},
+      {{"scan", "--drive-root", "C:/"}, "scan: --drive-root C:/ is not an absolute"},
+      {{"scan", "--drive-root", "\\\\server"}, "scan: --drive-root \\\\server is not an absolute"},
+      {{"clean", "--drive-root", "C:\\Gone"}, "clean: --drive-root C:\\Gone: no such folder"},
+      {{"scan", "--drive-root", "C:\\", "--drive-root", "C:\\"},
+       "scan: --drive-root is given more than once"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(::testing::PrintToString(test.arguments));
+    EXPECT_EQ(Run(test.arguments), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_THAT(err.str(), HasSubstr("veltrane-cli: " + test.message));
+    EXPECT_THAT(err.str(), HasSubstr("Usage: veltrane-cli"));
+  }
+  EXPECT_TRUE(user.Exists(runMru, "a"));
+}
+
+#ifndef _WIN32
+// The document as Python's json module reads it (strict UTF-8, no raw
+// control characters), written back on one line with every character
+// beyond ASCII as \uXXXX.
+std::string ParsedByPython(const std::string& document) {
+  const TempFolder folder("veltrane-json");
+  const std::string path = folder.Path() + "out.json";
+  WriteFile(path, document);
+  const std::string command =
+      std::string(VELTRANE_PYTHON) +
+      " -c 'import json, sys; print(json.dumps(json.loads(open(sys.argv[1], \"rb\").read()"
+      ".decode(\"utf-8\"))))' " +
+      path + " 2>&1";
+  FILE* const python = popen(command.c_str(), "r");
+  if (!python) return "cannot start " + command;
+  std::string parsed;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, python)) > 0;)
+    parsed.append(buffer, n);
+  const int status = pclose(python);
+  return status == 0 ? parsed : "python failed: " + parsed;
+}
+
+TEST_F(CliTest, JsonHoldsEveryTextOfTheFindingsAndTheStatus) {
+  // As in a Wine prefix: the lower-case system root keeps its name, so
+  // only --drive-root makes the path check look at drive C:.
+  machine.Text("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "C:\\windows");
+  const std::string runMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+  user.Text("SOFTWARE\\App", "q\"b\\s\t\x01\xe9\x80", "C:\\Gone\\x\x81.exe");
+  user.Raw("SOFTWARE\\App", "z", kRegMultiSz, std::string("C:\\Gone\\a\0b\0\0", 13));
+  user.Text(runMru, "a", "cmd\r\n");
+
+  ASSERT_EQ(Run({"scan", "--json", "--drive-root", "C:\\"}), 0);
+  EXPECT_EQ(
+      ParsedByPython(out.str()),
+      R"({"Findings": [)"
+      R"({"CleanDetails": "Directory or File Path Not Exist", )"
+      R"("ValueName": "q\"b\\s\t\u0001\u00e9\u20ac", "ValueData": "C:\\Gone\\x\u0081.exe", )"
+      R"("RegistryLocation": "HKCU\\SOFTWARE\\App", "Ticked": true}, )"
+      R"({"CleanDetails": "Directory or File Path Not Exist", )"
+      R"("ValueName": "z", "ValueData": "C:\\Gone\\a\u0000b\u0000", )"
+      R"("RegistryLocation": "HKCU\\SOFTWARE\\App", "Ticked": true}, )"
+      R"({"CleanDetails": "Entry types into Run on the Start Menu", )"
+      R"("ValueName": "a", "ValueData": "cmd\r\n", )"
+      R"("RegistryLocation": "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", )"
+      R"("Ticked": true}], "Status": "Scan complete -> 3 items should be remove"})"
+      "\n");
+  EXPECT_THAT(err.str(), ::testing::Not(HasSubstr("Scan complete")));
+
+  ASSERT_EQ(Run({"scan", "--json"}), 0);
+  EXPECT_THAT(ParsedByPython(out.str()),
+              HasSubstr(R"("Status": "Scan complete -> 1 items should be remove")"));
+
+  // A clean lists what it left, unticked.
+  const TempFolder folder("veltrane-json-clean");
+  environment.exeFolder = folder.Path();
+  ASSERT_EQ(Run({"clean", "--json", "--skip", "runmru", "--drive-root", "C:\\"}), 0) << err.str();
+  EXPECT_EQ(
+      ParsedByPython(out.str()),
+      R"({"Findings": [{"CleanDetails": "Entry types into Run on the Start Menu", )"
+      R"("ValueName": "a", "ValueData": "cmd\r\n", )"
+      R"("RegistryLocation": "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", )"
+      R"("Ticked": false}], "Status": "1 Error Found"})"
+      "\n");
+}
+#endif
 
 }  // namespace
 }  // namespace veltrane::testing

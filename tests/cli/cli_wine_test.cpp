@@ -143,5 +143,24 @@ TEST(CliOnWine, ScanListsWhatTheSeededPrefixCallsFor) {
   EXPECT_NE(refused.err.find("Usage: veltrane-cli"), std::string::npos);
 }
 
+// A Wine prefix's system root is C:\windows: the path check only looks at
+// data beginning with that, unless --drive-root names the drive.
+TEST(CliOnWine, DriveRootLetsTheDefaultPrefixCheckTheWholeDrive) {
+  Win32Registry registry;
+  RegistrySeed user(registry);
+  const std::string top = UniqueName("VeltraneDriveRoot");
+  const SavedKey topKey(registry, kHkeyCurrentUser, "SOFTWARE\\" + top);
+  user.Text("SOFTWARE\\" + top, "gone", "C:\\Gone\\x.exe");
+  const std::string row =
+      Tsv(kCategoryMissingPath, "gone", "C:\\Gone\\x.exe", "HKCU\\SOFTWARE\\" + top);
+
+  const Output plain = RunCli("scan --tsv");
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_THAT(Lines(plain.out), ::testing::Not(::testing::Contains(row)));
+  const Output rooted = RunCli("scan --tsv --drive-root C:\\");
+  ASSERT_EQ(rooted.exitCode, 0) << rooted.err;
+  EXPECT_THAT(Lines(rooted.out), ::testing::Contains(row));
+}
+
 }  // namespace
 }  // namespace veltrane::testing
