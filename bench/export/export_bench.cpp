@@ -34,7 +34,7 @@ double Seconds(std::chrono::steady_clock::duration elapsed) {
 
 // 100 keys below the top, the rest spread below them, 7 values each: texts,
 // paths, numbers and binary data as a software key holds them.
-void Seed(RegistryApi& api, const std::string& top, int keys) {
+void Seed(RegistryApi& api, const std::string& top, int keys, int salt = 0) {
   const int branches = 100;
   for (int i = 0; i < keys; ++i) {
     const int branch = i % branches;
@@ -45,11 +45,11 @@ void Seed(RegistryApi& api, const std::string& top, int keys) {
       std::fprintf(stderr, "cannot create %s\n", path.c_str());
       std::exit(1);
     }
-    const std::string text = "Some setting text " + std::to_string(i);
-    const std::string file = "C:\\Program Files\\Vendor\\app" + std::to_string(i) + ".exe";
-    const std::uint32_t number = static_cast<std::uint32_t>(i) * 2654435761u;
+    const std::string text = "Some setting text " + std::to_string(i + salt);
+    const std::string file = "C:\\Program Files\\Vendor\\app" + std::to_string(i + salt) + ".exe";
+    const std::uint32_t number = static_cast<std::uint32_t>(i + salt) * 2654435761u;
     std::uint8_t binary[40];
-    for (int b = 0; b < 40; ++b) binary[b] = static_cast<std::uint8_t>(i + b);
+    for (int b = 0; b < 40; ++b) binary[b] = static_cast<std::uint8_t>(i + b + salt);
     const auto bytes = [](const std::string& s) {
       return reinterpret_cast<const std::uint8_t*>(s.c_str());
     };
@@ -57,12 +57,14 @@ void Seed(RegistryApi& api, const std::string& top, int keys) {
     api.SetValue(key, "", kRegSz, bytes(text), size(text));
     api.SetValue(key, "Path", kRegSz, bytes(file), size(file));
     api.SetValue(key, "InstallDir", kRegExpandSz,
-                 reinterpret_cast<const std::uint8_t*>("%ProgramFiles%\\Vendor"), 22);
+                 reinterpret_cast<const std::uint8_t*>(salt ? "%ProgramFiles%\\Vendos"
+                                                            : "%ProgramFiles%\\Vendor"),
+                 22);
     api.SetValue(key, "Count", kRegDword, reinterpret_cast<const std::uint8_t*>(&number), 4);
     api.SetValue(key, "Flags", kRegDword, reinterpret_cast<const std::uint8_t*>(&number), 4);
     api.SetValue(key, "State", kRegBinary, binary, 40);
-    api.SetValue(key, "Recent", kRegMultiSz, reinterpret_cast<const std::uint8_t*>("one\0two\0"),
-                 9);
+    api.SetValue(key, "Recent", kRegMultiSz,
+                 reinterpret_cast<const std::uint8_t*>(salt ? "one\0twa\0" : "one\0two\0"), 9);
     api.CloseKey(key);
   }
 }
@@ -142,18 +144,26 @@ int main(int argc, char** argv) {
               best / bestEditor, best / (bestEditor - editorStartUp));
   std::remove(theirs.c_str());
 #endif
-  // The restore's side: the same file read back into the wiped key.
+  // The restore's side: the same file read back into the wiped key, then
+  // over the key as it stands (each value compared, nothing written), then
+  // over the key with every value changed (each one recorded and written).
   TRegistry registry(real);
   registry.RemoveKey("\\" + top);
-  ImportSummary summary;
-  RegImportError error;
-  const std::uint64_t before = api.calls;
-  const auto importStart = Clock::now();
-  const bool imported = ImportRegFile(api, ours, summary, error);
-  std::printf("ImportRegFile of that file: %.3f s, %zu keys, %zu values, %llu registry calls%s\n",
-              Seconds(Clock::now() - importStart), summary.keys, summary.values,
-              static_cast<unsigned long long>(api.calls - before),
-              imported ? "" : (" FAILED: " + error.Text()).c_str());
+  const auto timeImport = [&](const char* into) {
+    ImportSummary summary;
+    RegImportError error;
+    const std::uint64_t before = api.calls;
+    const auto importStart = Clock::now();
+    const bool imported = ImportRegFile(api, ours, summary, error);
+    std::printf("ImportRegFile into %s: %.3f s, %zu keys, %zu values, %llu registry calls%s\n",
+                into, Seconds(Clock::now() - importStart), summary.keys, summary.values,
+                static_cast<unsigned long long>(api.calls - before),
+                imported ? "" : (" FAILED: " + error.Text()).c_str());
+  };
+  timeImport("the wiped key");
+  timeImport("the key as it stands");
+  Seed(api, top, keys, 1);
+  timeImport("the key with every value changed");
   std::remove(ours.c_str());
   registry.RemoveKey("\\" + top);
   return 0;
