@@ -76,11 +76,11 @@ long ReadSubkeyNames(RegistryApi& api, RegKey key, std::vector<std::string>& nam
   }
 }
 
-std::string ValueText(const std::string& name) {
+}  // namespace
+
+std::string ValueWords(const std::string& name) {
   return name.empty() ? std::string("the default value") : "the value \"" + name + "\"";
 }
-
-}  // namespace
 
 std::string KeyName(RegKey root, const std::string& path) {
   return path.empty() ? RootName(root) : RootName(root) + "\\" + path;
@@ -170,7 +170,7 @@ std::vector<std::string> ImportJournal::Undo(RegistryApi& api) {
         break;
       case Change::kValueChanged:
         if (!UndoValueChanged(api, *change)) {
-          left.push_back(ValueText(change->name) + " of " + key + " holds what line " + line +
+          left.push_back(ValueWords(change->name) + " of " + key + " holds what line " + line +
                          " made of it");
         }
         break;

@@ -39,6 +39,8 @@ long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, Saved
 
 // "HKEY_CURRENT_USER\Software\x"
 std::string KeyName(RegKey root, const std::string& path);
+// "the value "x"", or "the default value" for the empty name.
+std::string ValueWords(const std::string& name);
 
 class ImportJournal {
  public:

@@ -194,10 +194,6 @@ class Applier {
     }
   }
 
-  static std::string ValueWords(const std::string& name) {
-    return name.empty() ? std::string("the default value") : "the value \"" + name + "\"";
-  }
-
   RegistryApi& api_;
   ImportJournal& journal_;
   ImportSummary& summary_;
