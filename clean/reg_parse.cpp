@@ -185,10 +185,6 @@ class Parser {
       text_ = bytes;
       return true;
     }
-    if (bytes.size() % 2 != 0) {
-      const std::size_t lineEnds = std::count(bytes.begin(), bytes.end(), '\n');
-      return Fail(static_cast<int>(lineEnds) + 1, "the file ends inside a UTF-16 character");
-    }
     decoded_.reserve(bytes.size() / 2);
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
@@ -201,6 +197,11 @@ class Parser {
       }
     }
     text_ = decoded_;
+    if (bytes.size() % 2 != 0) {
+      SplitLines();
+      return Fail(static_cast<int>(std::max<std::size_t>(lines_.size(), 1)),
+                  "the file ends inside a UTF-16 character");
+    }
     return true;
   }
 
