@@ -1,24 +1,18 @@
-// What the reader accepts: every form the system's registry editor imports,
-// and nothing it would pass over. Blanks are spaces and tabs.
-//   file    UTF-16 LE with a byte-order mark, or 8-bit text in the system code
-//           page; lines end in CR LF, LF or CR alone.
-//   header  blanks, then "REGEDIT4" or "Windows Registry Editor Version 5.00"
-//           and nothing more, on the first line.
-//   lines   blanks first; then nothing, a comment (";" or "#" to the end),
-//           a key line "[KEY]" or "[-KEY]" (KEY = a root name, then names
-//           after backslashes, up to the line's last "]"), or a value line
-//           ("@" or "NAME") blanks "=" blanks DATA. A key or value line may
-//           end in blanks and a ";" comment.
-//   NAME    between double quotes, with \\ \" \r \n for \ " CR LF.
-//   DATA    "TEXT" | - | dword: blanks 1-8 hex digits |
-//           hex: BYTES | hex(N): BYTES with N 1-8 hex digits.
-//   BYTES   1-2 hex digits each, after a comma and blanks; a comma may end
-//           them. A "\" where a byte could begin continues them on the next
-//           line that is neither blank nor a ";" comment.
-// In a Version 5.00 file, hex(1), hex(2) and hex(7) bytes are UTF-16 text,
-// whatever the file's own encoding. A line the editor would skip (an unknown
-// escape, text after the data, a "#" after a value, a value outside a key)
-// refuses the whole file, as does a value continued past the end.
+// The grammar read here: what the system's registry editor imports, less
+// the lines it would pass over or guess at, which refuse the whole file.
+// UTF-16 LE with a byte-order mark or 8-bit text in the system code page;
+// lines end in CR LF, LF or CR; blanks are spaces and tabs.
+//   first line  blanks, "REGEDIT4" or "Windows Registry Editor Version 5.00"
+//   line        blanks, then nothing | ";" or "#" comment | KEYLINE | NAME = DATA
+//   KEYLINE     [ROOT\NAME\...] or [-ROOT\...], up to the line's last "]"
+//   NAME        @ or "TEXT", TEXT with the escapes \\ \" \r \n
+//   DATA        "TEXT" | - | dword: 1-8 hex digits | hex: BYTES | hex(N): BYTES
+//   BYTES       1-2 hex digits each, comma-separated, a last comma allowed; a
+//               "\" where a byte could begin goes on at the next line that is
+//               neither blank nor a ";" comment
+// Blanks may stand around "=", after "dword:" and before each byte; key and
+// value lines may end in blanks and a ";" comment. A Version 5.00 file holds
+// hex(1), hex(2) and hex(7) data as UTF-16, whatever its own encoding.
 #include "clean/reg_parse.h"
 
 #include <algorithm>
@@ -189,10 +183,8 @@ class Parser {
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                               static_cast<unsigned char>(bytes[i + 1]) << 8);
-      if (unit != 0 && !AppendInSystemCodePage(unit, decoded_)) {
-        unmapped_.emplace_back(decoded_.size(), unit);
-        decoded_.push_back('\0');
-      } else if (unit == 0) {
+      if (unit == 0 || !AppendInSystemCodePage(unit, decoded_)) {
+        if (unit != 0) unmapped_.emplace_back(decoded_.size(), unit);
         decoded_.push_back('\0');
       }
     }
@@ -218,7 +210,7 @@ class Parser {
 
   bool ParseKeyLine(std::string_view text) {
     const std::size_t close = LastClosingBracket(text);
-    if (close == std::string_view::npos || close == 0) {
+    if (close == std::string_view::npos) {
       return Fail("the key line has no closing bracket", text);
     }
     if (!IsTail(text.substr(close + 1))) {
