@@ -1,3 +1,18 @@
+// The grammar read here: what the system's registry editor imports, less
+// the lines it would pass over or guess at, which refuse the whole file.
+// UTF-16 LE with a byte-order mark or 8-bit text in the system code page;
+// lines end in CR LF, LF or CR; blanks are spaces and tabs.
+//   first line  blanks, "REGEDIT4" or "Windows Registry Editor Version 5.00"
+//   line        blanks, then nothing | ";" or "#" comment | KEYLINE | NAME = DATA
+//   KEYLINE     [ROOT\NAME\...] or [-ROOT\...], up to the line's last "]"
+//   NAME        @ or "TEXT", TEXT with the escapes \\ \" \r \n
+//   DATA        "TEXT" | - | dword: 1-8 hex digits | hex: BYTES | hex(N): BYTES
+//   BYTES       1-2 hex digits each, comma-separated, a last comma allowed; a
+//               "\" where a byte could begin goes on at the next line that is
+//               neither blank nor a ";" comment
+// Blanks may stand around "=", after "dword:" and before each byte; key and
+// value lines may end in blanks and a ";" comment. A Version 5.00 file holds
+// hex(1), hex(2) and hex(7) data as UTF-16, whatever its own encoding.
 #include "clean/reg_parse.h"
 
 #include <algorithm>
@@ -22,11 +37,12 @@ std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   return s;
 }
-std::string_view TrimRight(std::string_view s) {
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
+
+// What may follow the data of a line: blanks and a ";" comment.
+bool IsTail(std::string_view s) {
+  s = TrimLeft(s);
+  return s.empty() || s.front() == ';';
 }
-std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -35,7 +51,7 @@ int HexDigit(char c) {
   return -1;
 }
 
-// Up to eight hexadecimal digits as a number; false for anything else.
+// One to eight hexadecimal digits as a number; false for anything else.
 bool ParseHexNumber(std::string_view digits, std::uint32_t& value) {
   if (digits.empty() || digits.size() > 8) return false;
   value = 0;
@@ -43,16 +59,6 @@ bool ParseHexNumber(std::string_view digits, std::uint32_t& value) {
     const int digit = HexDigit(c);
     if (digit < 0) return false;
     value = value << 4 | static_cast<std::uint32_t>(digit);
-  }
-  return true;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != prefix[i]) return false;
   }
   return true;
 }
@@ -88,6 +94,22 @@ bool AppendInSystemCodePage(char16_t unit, std::string& out) {
 #endif
 }
 
+// Where the last "]" of a key line stands, counting whole characters only.
+std::size_t LastClosingBracket(std::string_view text) {
+  std::size_t last = std::string_view::npos;
+  for (std::size_t i = 0; i < text.size(); i += CharacterSize(text.substr(i))) {
+    if (text[i] == ']') last = i;
+  }
+  return last;
+}
+
+// The first backslash at a character boundary, or the text's size.
+std::size_t NextBackslash(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] != '\\') i += CharacterSize(text.substr(i));
+  return i;
+}
+
 class Parser {
  public:
   Parser(std::vector<RegOperation>& operations, RegImportError& error)
@@ -97,22 +119,21 @@ class Parser {
     operations_.clear();
     if (!Decode(bytes)) return false;
     SplitLines();
-    if (lines_.empty() ||
-        (TrimRight(lines_[0].text) != kHeader4 && TrimRight(lines_[0].text) != kHeader5)) {
+    const std::string_view header = lines_.empty() ? "" : TrimLeft(lines_[0]);
+    if (header != kHeader4 && header != kHeader5) {
       return Fail(1, "the file does not begin with the line REGEDIT4");
     }
-    unicodeData_ = TrimRight(lines_[0].text) == kHeader5;
+    unicodeData_ = header == kHeader5;
     for (index_ = 1; index_ < lines_.size(); ++index_) {
-      const std::string_view text = TrimLeft(lines_[index_].text);
-      const int line = lines_[index_].number;
-      if (text.empty() || text.front() == ';') continue;
+      const std::string_view text = TrimLeft(lines_[index_]);
+      if (text.empty() || text.front() == ';' || text.front() == '#') continue;
       bool sound;
       if (text.front() == '[') {
-        sound = ParseKeyLine(TrimRight(text), line);
+        sound = ParseKeyLine(text);
       } else if (text.front() == '"' || text.front() == '@') {
-        sound = ParseValueLine(text, line);
+        sound = ParseValueLine(text);
       } else {
-        sound = Fail(line, "expected a key line, a value line, a comment or a blank line");
+        sound = Fail("expected a key line, a value line, a comment or a blank line", text);
       }
       if (!sound) return false;
     }
@@ -120,20 +141,38 @@ class Parser {
   }
 
  private:
-  struct Line {
-    std::string_view text;
-    int number;
-  };
   enum class KeyState { kNone, kOpen, kDeleted };
+
+  int LineNumber() const { return static_cast<int>(index_) + 1; }
 
   bool Fail(int line, std::string message) {
     error_.line = line;
     error_.message = std::move(message);
     return false;
   }
+  // A fault on the current line. When `where` holds a character that stands
+  // for one the code page lacks (or a zero), that character is the fault.
+  bool Fail(std::string message, std::string_view where = {}) {
+    const std::size_t zero = where.find('\0');
+    if (zero != std::string_view::npos) return FailCharacter(OffsetOf(where.data() + zero));
+    return Fail(LineNumber(), std::move(message));
+  }
+  std::size_t OffsetOf(const char* at) const { return static_cast<std::size_t>(at - text_.data()); }
+  bool FailCharacter(std::size_t offset) {
+    const auto it = std::lower_bound(unmapped_.begin(), unmapped_.end(), offset,
+                                     [](const std::pair<std::size_t, char16_t>& entry,
+                                        std::size_t at) { return entry.first < at; });
+    if (it == unmapped_.end() || it->first != offset) {
+      return Fail(LineNumber(), "a zero character stands outside a comment");
+    }
+    return Fail(LineNumber(), "the character " + CodePointText(it->second) +
+                                  " has no form in the system code page");
+  }
 
   // The registry editor writes UTF-16 with a byte-order mark; everything
-  // else is 8-bit text in the system code page, as our export writes it.
+  // else is 8-bit text in the system code page, as our export writes it. A
+  // character the code page lacks becomes a zero, which is refused where it
+  // counts and harmless in a comment.
   bool Decode(std::string_view bytes) {
     if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
         static_cast<unsigned char>(bytes[1]) != 0xFE) {
@@ -141,58 +180,64 @@ class Parser {
       return true;
     }
     decoded_.reserve(bytes.size() / 2);
-    int line = 1;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                               static_cast<unsigned char>(bytes[i + 1]) << 8);
-      if (unit == u'\n') ++line;
-      if (!AppendInSystemCodePage(unit, decoded_)) {
-        return Fail(
-            line, "the character " + CodePointText(unit) + " has no form in the system code page");
+      if (unit == 0 || !AppendInSystemCodePage(unit, decoded_)) {
+        if (unit != 0) unmapped_.emplace_back(decoded_.size(), unit);
+        decoded_.push_back('\0');
       }
     }
-    if (bytes.size() % 2 != 0) return Fail(line, "the file ends inside a UTF-16 character");
     text_ = decoded_;
+    if (bytes.size() % 2 != 0) {
+      SplitLines();
+      return Fail(static_cast<int>(std::max<std::size_t>(lines_.size(), 1)),
+                  "the file ends inside a UTF-16 character");
+    }
     return true;
   }
 
+  // CR LF, LF and CR alone each end a line.
   void SplitLines() {
     std::size_t start = 0;
-    int number = 1;
     while (start < text_.size()) {
-      std::size_t end = text_.find('\n', start);
-      const bool last = end == std::string_view::npos;
-      if (last) end = text_.size();
-      std::string_view line = text_.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      lines_.push_back({line, number++});
+      const std::size_t end = std::min(text_.find_first_of("\r\n", start), text_.size());
+      lines_.push_back(text_.substr(start, end - start));
       start = end + 1;
+      if (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n') ++start;
     }
   }
 
-  bool ParseKeyLine(std::string_view text, int line) {
-    if (text.size() < 2 || text.back() != ']') {
-      return Fail(line, "the key line has no closing bracket");
+  bool ParseKeyLine(std::string_view text) {
+    const std::size_t close = LastClosingBracket(text);
+    if (close == std::string_view::npos) {
+      return Fail("the key line has no closing bracket", text);
     }
-    std::string_view inner = text.substr(1, text.size() - 2);
+    if (!IsTail(text.substr(close + 1))) {
+      return Fail("unexpected text after the closing bracket of the key line", text);
+    }
+    std::string_view inner = text.substr(1, close - 1);
+    if (const std::size_t zero = inner.find('\0'); zero != std::string_view::npos) {
+      return FailCharacter(OffsetOf(inner.data() + zero));
+    }
     const bool deletion = !inner.empty() && inner.front() == '-';
     if (deletion) inner.remove_prefix(1);
-    const std::size_t separator = inner.find('\\');
+    const std::size_t separator = NextBackslash(inner);
     const std::string_view rootName = inner.substr(0, separator);
     const auto root = RootFromName(rootName);
-    if (!root) return Fail(line, "unknown root key \"" + std::string(rootName) + "\"");
+    if (!root) return Fail("unknown root key \"" + std::string(rootName) + "\"");
     RegOperation operation;
     operation.kind = deletion ? RegOperation::kDeleteKey : RegOperation::kOpenKey;
-    operation.line = line;
+    operation.line = LineNumber();
     operation.root = *root;
     // Doubled and trailing backslashes name no extra level, as in the
     // registry itself.
-    std::string_view rest = separator == std::string_view::npos ? "" : inner.substr(separator + 1);
+    std::string_view rest = inner.substr(std::min(separator + 1, inner.size()));
     while (!rest.empty()) {
-      const std::size_t end = std::min(rest.find('\\'), rest.size());
+      const std::size_t end = NextBackslash(rest);
       const std::string_view name = rest.substr(0, end);
-      if (name.size() > kMaxKeyNameLength) {
-        return Fail(line, "a key name is longer than 255 characters");
+      if (CharacterCount(name) > kMaxKeyNameLength) {
+        return Fail("a key name is longer than 255 characters");
       }
       if (!name.empty()) {
         if (!operation.path.empty()) operation.path.push_back('\\');
@@ -200,7 +245,7 @@ class Parser {
       }
       rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    if (deletion && operation.path.empty()) return Fail(line, "a root key cannot be deleted");
+    if (deletion && operation.path.empty()) return Fail("a root key cannot be deleted");
     state_ = deletion ? KeyState::kDeleted : KeyState::kOpen;
     operations_.push_back(std::move(operation));
     return true;
@@ -208,10 +253,11 @@ class Parser {
 
   // Reads a quoted text from just after its opening quote up to and past
   // its closing quote.
-  bool ParseQuoted(std::string_view text, std::size_t& pos, std::string& out, int line) {
+  bool ParseQuoted(std::string_view text, std::size_t& pos, std::string& out) {
     while (pos < text.size()) {
       const char c = text[pos++];
       if (c == '"') return true;
+      if (c == '\0') return FailCharacter(OffsetOf(text.data() + pos - 1));
       if (c != '\\') {
         out.push_back(c);
         continue;
@@ -224,126 +270,137 @@ class Parser {
         case 'r': out.push_back('\r'); break;
         case 'n': out.push_back('\n'); break;
         default:
-          return Fail(line, std::string("unknown escape \\") + escaped + " in a quoted text");
+          // The editor drops the backslash; a path written with single
+          // backslashes would come back as something else.
+          return Fail(std::string("unknown escape \\") + escaped + " in a quoted text",
+                      text.substr(pos - 1, 1));
       }
     }
-    return Fail(line, "unterminated string: the closing double quote is missing");
+    return Fail("unterminated string: the closing double quote is missing");
   }
 
-  bool ParseValueLine(std::string_view text, int line) {
-    if (state_ == KeyState::kNone) return Fail(line, "a value line comes before any key line");
-    if (state_ == KeyState::kDeleted) {
-      return Fail(line, "a value line follows the deletion of its key");
-    }
+  bool ParseValueLine(std::string_view text) {
+    if (state_ == KeyState::kNone) return Fail("a value line comes before any key line");
+    if (state_ == KeyState::kDeleted) return Fail("a value line follows the deletion of its key");
     RegOperation operation;
-    operation.line = line;
+    operation.line = LineNumber();
     std::size_t pos = 1;
-    if (text.front() == '"' && !ParseQuoted(text, pos, operation.name, line)) return false;
-    if (operation.name.size() > kMaxValueNameLength) {
-      return Fail(line, "a value name is longer than 16383 characters");
+    if (text.front() == '"' && !ParseQuoted(text, pos, operation.name)) return false;
+    if (CharacterCount(operation.name) > kMaxValueNameLength) {
+      return Fail("a value name is longer than 16383 characters");
     }
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     if (pos >= text.size() || text[pos] != '=') {
-      return Fail(line, "expected \"=\" after the value name");
+      return Fail("expected \"=\" after the value name", text.substr(pos));
     }
     const std::string_view data = TrimLeft(text.substr(pos + 1));
 
-    if (TrimRight(data) == "-") {
+    operation.kind = RegOperation::kSetValue;
+    if (data.empty() || data.front() == ';') {
+      return Fail("the value has no data after \"=\"");
+    } else if (data.front() == '-') {
       operation.kind = RegOperation::kDeleteValue;
-    } else if (!data.empty() && data.front() == '"') {
+      if (!IsTail(data.substr(1))) return Fail("unexpected text after \"-\"", data);
+    } else if (data.front() == '"') {
       std::size_t at = 1;
       std::string value;
-      if (!ParseQuoted(data, at, value, line)) return false;
-      if (!Trim(data.substr(at)).empty()) {
-        return Fail(line, "unexpected text after the closing double quote");
+      if (!ParseQuoted(data, at, value)) return false;
+      if (!IsTail(data.substr(at))) {
+        return Fail("unexpected text after the closing double quote", data.substr(at));
       }
-      operation.kind = RegOperation::kSetValue;
       operation.type = kRegSz;
       operation.data.assign(value.begin(), value.end());
       operation.data.push_back(0);
-    } else if (StartsWithIgnoringCase(data, "dword:")) {
+    } else if (data.starts_with("dword:")) {
+      const std::string_view rest = TrimLeft(data.substr(6));
+      const std::size_t end = std::min(rest.find_first_of(" \t;"), rest.size());
       std::uint32_t number;
-      if (!ParseHexNumber(Trim(data.substr(6)), number)) {
-        return Fail(line, "a dword needs one to eight hexadecimal digits");
+      if (!ParseHexNumber(rest.substr(0, end), number)) {
+        return Fail("a dword needs one to eight hexadecimal digits", rest.substr(0, end));
       }
-      operation.kind = RegOperation::kSetValue;
+      if (!IsTail(rest.substr(end))) return Fail("unexpected text after the dword", rest);
       operation.type = kRegDword;
-      for (int i = 0; i < 4; ++i)
+      for (int i = 0; i < 4; ++i) {
         operation.data.push_back(static_cast<std::uint8_t>(number >> 8 * i));
-    } else if (StartsWithIgnoringCase(data, "hex")) {
-      operation.kind = RegOperation::kSetValue;
-      if (!ParseHexValue(data.substr(3), operation, line)) return false;
-    } else if (data.empty()) {
-      return Fail(line, "the value has no data after \"=\"");
+      }
+    } else if (data.starts_with("hex")) {
+      if (!ParseHexValue(data.substr(3), operation)) return false;
     } else {
-      return Fail(line, "unknown kind of data: expected a quoted text, dword:, hex: or hex(N):");
+      return Fail("unknown kind of data: expected a quoted text, dword:, hex: or hex(N):", data);
     }
     operations_.push_back(std::move(operation));
     return true;
   }
 
-  // `rest` follows "hex": ":" or "(N):", then the bytes, continued on the
-  // next lines while a line ends in a backslash.
-  bool ParseHexValue(std::string_view rest, RegOperation& operation, int line) {
+  // `rest` follows "hex": ":" or "(N):", then the bytes.
+  bool ParseHexValue(std::string_view rest, RegOperation& operation) {
+    const int firstLine = LineNumber();
     operation.type = kRegBinary;
     if (!rest.empty() && rest.front() == '(') {
       const std::size_t close = rest.find(')');
       if (close == std::string_view::npos ||
           !ParseHexNumber(rest.substr(1, close - 1), operation.type)) {
-        return Fail(line, "the type in hex(N) must be one to eight hexadecimal digits");
+        return Fail("the type in hex(N) must be one to eight hexadecimal digits", rest);
       }
       rest.remove_prefix(close + 1);
     }
-    if (rest.empty() || rest.front() != ':') return Fail(line, "expected \":\" after hex");
-    rest.remove_prefix(1);
-
-    std::string token;
-    int tokenLine = line;
-    const auto finishToken = [&](bool last) {
-      const std::string_view digits = Trim(token);
-      if (digits.empty()) {
-        // Nothing at all, or one comma at the very end, is allowed.
-        if (last) return true;
-        return Fail(tokenLine, "a byte is missing between two commas");
-      }
-      if (digits.size() > 2 || HexDigit(digits[0]) < 0 ||
-          (digits.size() == 2 && HexDigit(digits[1]) < 0)) {
-        return Fail(tokenLine, "bad hex byte \"" + std::string(digits) + "\"");
-      }
-      std::uint32_t byte = 0;
-      ParseHexNumber(digits, byte);
-      operation.data.push_back(static_cast<std::uint8_t>(byte));
-      return true;
-    };
-
-    std::string_view segment = TrimRight(rest);
-    int segmentLine = line;
-    for (;;) {
-      const bool continued = !segment.empty() && segment.back() == '\\';
-      if (continued) segment.remove_suffix(1);
-      for (const char c : segment) {
-        if (c == ',') {
-          if (!finishToken(false)) return false;
-          token.clear();
-        } else {
-          if (Trim(token).empty()) tokenLine = segmentLine;
-          token.push_back(c);
-        }
-      }
-      if (!continued) break;
-      if (index_ + 1 >= lines_.size()) {
-        return Fail(segmentLine, "the value is continued past the end of the file");
-      }
-      ++index_;
-      segment = Trim(lines_[index_].text);
-      segmentLine = lines_[index_].number;
-    }
-    if (!finishToken(true)) return false;
+    if (rest.empty() || rest.front() != ':') return Fail("expected \":\" after hex", rest);
+    if (!ParseBytes(rest.substr(1), operation.data)) return false;
 
     const bool text =
         operation.type == kRegSz || operation.type == kRegExpandSz || operation.type == kRegMultiSz;
-    if (unicodeData_ && text) return ToSystemCodePage(operation.data, line);
+    if (unicodeData_ && text) return ToSystemCodePage(operation.data, firstLine);
     return true;
+  }
+
+  // Comma-separated bytes, continued over lines by a backslash where a byte
+  // could begin. Moves `index_` to the value's last line.
+  bool ParseBytes(std::string_view segment, std::vector<std::uint8_t>& data) {
+    bool afterComma = false;
+    for (;;) {
+      segment = TrimLeft(segment);
+      if (segment.empty() || segment.front() == ';') return true;
+      if (segment.front() == '\\') {
+        if (!IsTail(segment.substr(1))) {
+          return Fail("unexpected text after the backslash that continues the line", segment);
+        }
+        if (!NextContinuation()) return false;
+        segment = lines_[index_];
+        continue;
+      }
+      if (segment.front() == ',') {
+        return Fail(afterComma ? "a byte is missing between two commas"
+                               : "a byte is missing before a comma",
+                    segment);
+      }
+      // One or two digits, then a comma, or the end of the bytes.
+      std::size_t digits = 0;
+      while (digits < segment.size() && digits < 3 && HexDigit(segment[digits]) >= 0) ++digits;
+      const std::string_view after = segment.substr(digits);
+      const bool comma = !after.empty() && after.front() == ',';
+      if (digits == 0 || digits > 2 || (!comma && !IsTail(after))) {
+        const std::string_view token =
+            segment.substr(0, std::min(segment.find(','), segment.size()));
+        return Fail("bad hex byte \"" + std::string(token) + "\"", token);
+      }
+      std::uint32_t byte = 0;
+      ParseHexNumber(segment.substr(0, digits), byte);
+      data.push_back(static_cast<std::uint8_t>(byte));
+      if (!comma) return true;
+      segment = after.substr(1);
+      afterComma = true;
+    }
+  }
+
+  // Moves to the line that continues a value, past blank and ";" lines.
+  bool NextContinuation() {
+    const int backslashLine = LineNumber();
+    while (++index_ < lines_.size()) {
+      const std::string_view text = TrimLeft(lines_[index_]);
+      if (!text.empty() && text.front() != ';') return true;
+    }
+    // A backup cut short ends like this.
+    return Fail(backslashLine, "the value is continued past the end of the file");
   }
 
   // Text data of the editor's UTF-16 form, for the 8-bit registry functions.
@@ -364,8 +421,9 @@ class Parser {
   std::vector<RegOperation>& operations_;
   RegImportError& error_;
   std::string decoded_;
+  std::vector<std::pair<std::size_t, char16_t>> unmapped_;  // offsets in `decoded_`
   std::string_view text_;
-  std::vector<Line> lines_;
+  std::vector<std::string_view> lines_;
   std::size_t index_ = 0;
   bool unicodeData_ = false;
   KeyState state_ = KeyState::kNone;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace veltrane {
 namespace {
 
@@ -49,6 +53,24 @@ char UpperCase1252(char character) {
     if (c == lower) return static_cast<char>(upper);
   }
   return character;
+}
+
+std::size_t CharacterSize(std::string_view text) {
+  if (text.empty()) return 0;
+#ifdef _WIN32
+  if (text.size() >= 2 && IsDBCSLeadByte(static_cast<BYTE>(text[0]))) return 2;
+#endif
+  return 1;
+}
+
+std::size_t CharacterCount(std::string_view text) {
+#ifdef _WIN32
+  if (text.empty()) return 0;
+  const int units =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (units > 0) return static_cast<std::size_t>(units);
+#endif
+  return text.size();
 }
 
 }  // namespace veltrane

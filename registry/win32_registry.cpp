@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "registry/code_page.h"
+
 namespace veltrane {
 namespace {
 
@@ -49,13 +51,25 @@ class PieceKey {
   bool owned_ = false;
 };
 
+// The last backslash within the first 260 characters of `path`. In a
+// double-byte code page a character's second byte may be a backslash, and
+// the limit counts characters, not bytes.
+std::size_t LastCut(std::string_view path) {
+  std::size_t cut = std::string_view::npos;
+  for (std::size_t i = 0, characters = 0; i < path.size() && characters <= kLongestPath;
+       i += CharacterSize(path.substr(i)), ++characters) {
+    if (path[i] == '\\') cut = i;
+  }
+  return cut;
+}
+
 // Opens (or creates) the leading pieces of `path` below `parent` until
 // what is left fits in one call; `*rest` is that remainder.
 LONG WalkLeadingPieces(PieceKey& key, const std::string& path, REGSAM access, bool create,
                        std::string* rest) {
   std::string_view left = path;
-  while (left.size() > kLongestPath) {
-    const std::size_t cut = left.rfind('\\', kLongestPath);
+  while (CharacterCount(left) > kLongestPath) {
+    const std::size_t cut = LastCut(left);
     // No backslash early enough: a single name longer than any key name.
     if (cut == std::string_view::npos || cut == 0) return ERROR_INVALID_PARAMETER;
     const std::string piece(left.substr(0, cut));

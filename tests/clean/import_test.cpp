@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include "clean/reg_export.h"
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
+#include "tests/clean/editor_forms.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/text.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace veltrane::testing {
 namespace {
@@ -79,6 +85,40 @@ TEST_F(ImportTest, RefusesABadFileWholeNamingTheLine) {
       {good + File({"[$\\" + std::string(256, 'k') + "]"}), 5, "longer than 255"},
       {good + File({"just text"}), 5, "expected a key line"},
       {"REGEDIT4\r\n\"v\"=\"x\"\r\n", 2, "before any key line"},
+      // Files the registry editor takes only in part: it passes over these
+      // lines (or, for a bad header, the whole file).
+      {"\r\n" + good, 1, "does not begin"},
+      {"REGEDIT4 \r\n" + File({"[$]"}), 1, "does not begin"},
+      {"regedit4\r\n" + File({"[$]"}), 1, "does not begin"},
+      {good + File({"[ $\\x]"}), 5, "unknown root key \" HKEY_CURRENT_USER\""},
+      {good + File({"[ -$\\gone]"}), 5, "unknown root key \" -HKEY_CURRENT_USER\""},
+      {good + File({"\"s\"=\"a\" #c"}), 5, "unexpected text after the closing double quote"},
+      {good + File({"\"d\"=dword:1 #c"}), 5, "unexpected text after the dword"},
+      {good + File({"\"d\"=dword:1 2"}), 5, "unexpected text after the dword"},
+      {good + File({"\"d\"=DWORD:1"}), 5, "unknown kind of data"},
+      {good + File({"\"d\"=dword:0x1"}), 5, "one to eight hexadecimal digits"},
+      {good + File({"\"d\"=dword:000000001"}), 5, "one to eight hexadecimal digits"},
+      {good + File({"\"b\"=hex :01"}), 5, "expected \":\" after hex"},
+      {good + File({"\"b\"=hex:01 ,02"}), 5, "bad hex byte \"01 \""},
+      {good + File({"\"b\"=hex:01,02 #c"}), 5, "bad hex byte \"02 #c\""},
+      {good + File({"\"b\"=hex:,"}), 5, "missing before a comma"},
+      {good + File({"\"b\"=hex(2 ):41"}), 5, "type in hex(N)"},
+      {good + File({"\"b\"=hex:01,0\\", "2"}), 5, "bad hex byte \"0\\\""},
+      {good + File({"\"b\"=hex:01,\\,02"}), 5, "after the backslash"},
+      {good + File({"\"b\"=hex:01,\\", "# c", "02"}), 6, "bad hex byte \"# c\""},
+      {good + File({"\"b\"=hex:01,\\", "", "\"v\"=\"x\""}), 7, "bad hex byte"},
+      {good + File({"\"b\"=hex:01,02;,\\", " 03"}), 6, "expected a key line"},
+      {good + File({"\"v\"=-x"}), 5, "unexpected text after \"-\""},
+      {good + File({"\"v\"=;c"}), 5, "no data"},
+      {good + File({"\"s\"=\"abc\\", "def\""}), 5, "unterminated string"},
+      {good + File({"\"s\"=\"a\0b\""s}), 5, "a zero character"},
+      // Files the editor takes by guessing: it drops the backslash of an
+      // unknown escape, and ignores text after a key line, an empty type
+      // and an empty dword before a comment.
+      {good + File({"\"s\"=\"C:\\Windows\""}), 5, "unknown escape \\W"},
+      {good + File({"[$]x"}), 5, "after the closing bracket of the key line"},
+      {good + File({"\"b\"=hex():41"}), 5, "type in hex(N)"},
+      {good + File({"\"d\"=dword:;c"}), 5, "one to eight hexadecimal digits"},
   };
   const TreeKey seeded = [] {
     TreeKey tree;
@@ -137,6 +177,17 @@ TEST_F(ImportTest, ReadsEveryFormTheEditorsWrite) {
   EXPECT_EQ(Difference(expected, Tree()), "");
   EXPECT_EQ(summary_.keys, 2u);
   EXPECT_EQ(summary_.values, 12u);
+}
+
+// Each file of the editor forms table (tests/clean/editor_forms.h) is
+// read whole; the Wine test compares what it leaves with the editor.
+TEST(ImportFormsTest, ReadsEveryFormTheEditorImports) {
+  for (const EditorForm& form : EditorForms()) {
+    std::vector<RegOperation> operations;
+    RegImportError error;
+    EXPECT_TRUE(ParseRegFile(FormBytes(form, "Software\\x", form.encoding), operations, error))
+        << form.name << ": " << error.Text();
+  }
 }
 
 TEST_F(ImportTest, DeletesKeysAndValues) {
@@ -198,6 +249,41 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
   EXPECT_EQ(error_.line, 3);
   EXPECT_NE(error_.message.find("odd number of bytes"), std::string::npos);
 }
+
+#ifdef _WIN32
+// Name limits count characters as the registry does. Under a double-byte
+// code page (the entry clean_double_byte_tests) the longest names the export
+// can write take two bytes a character, and the second byte of this one is
+// a backslash; elsewhere the test is skipped.
+TEST(ImportDoubleByteTest, LongestNamesComeBack) {
+  if (!IsDBCSLeadByte(0x95)) GTEST_SKIP() << "needs a double-byte system code page";
+  std::string character = "\x95\x5c";  // U+8868 in code page 932
+  const auto times = [&](std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += character;
+    return text;
+  };
+  const auto api = MakeTestRegistry();
+  const ThrowawayKey base(*api, "double-byte");
+  TreeKey tree;
+  tree.subkeys[times(kMaxKeyNameLength)].values[times(kMaxValueNameLength)] = Sz(character);
+  RegistrySeed(*api).Tree(base.Path(), tree);
+  const TreeKey before = ReadTree(*api, kHkeyCurrentUser, base.Path());
+  ASSERT_EQ(Difference(tree, before), "");
+  const std::string text = ExportKeyToText(*api, kHkeyCurrentUser, base.Path());
+  TRegistry(*api).RemoveKey(base.Path());
+
+  ImportSummary summary;
+  RegImportError error;
+  ASSERT_TRUE(ImportRegText(*api, text, summary, error)) << error.Text();
+  EXPECT_EQ(Difference(before, ReadTree(*api, kHkeyCurrentUser, base.Path())), "");
+  EXPECT_FALSE(ImportRegText(
+      *api, "REGEDIT4\r\n[HKEY_CURRENT_USER\\" + base.Path() + "\\" + times(256) + "]\r\n", summary,
+      error));
+  EXPECT_EQ(error.Text(),
+            "line 2: a key name is longer than 255 characters. Nothing was changed.");
+}
+#endif
 
 TEST(ImportFileTest, MissingFileIsAnError) {
   MemoryRegistry api;
