@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "registry/unique_key.h"
+
 namespace veltrane {
 namespace {
 
@@ -192,8 +194,8 @@ long Win32Registry::DeleteKey(RegKey parent, const std::string& subkey) {
     r = static_cast<LONG>(
         OpenKeyEx(parent, std::string(path.substr(0, cut)), MAXIMUM_ALLOWED, &above));
     if (r != ERROR_SUCCESS) return r;
-    r = RegDeleteKeyA(ToHkey(above), std::string(path.substr(cut + 1)).c_str());
-    RegCloseKey(ToHkey(above));
+    const UniqueKey owned(*this, above);
+    r = RegDeleteKeyA(ToHkey(owned.get()), std::string(path.substr(cut + 1)).c_str());
   }
   return r;
 }
