@@ -15,7 +15,6 @@ struct HandleRelease {
 };
 using UniqueKernelHandle = UniqueHandle<HANDLE, HandleRelease>;
 
-constexpr const char* kMessageName = "Veltrane.TTestThread.Synchronize";
 // Without a registered message the hand-over still works on this one: the
 // number it carries is checked all the same.
 constexpr UINT kFallbackMessage = WM_APP + 1;

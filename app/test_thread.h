@@ -33,7 +33,9 @@ class TTestThread {
   static bool Start(HWND target, std::function<void()> method,
                     std::function<void()> handOverFailed);
 
-  // The message of the hand-over, registered once per session.
+  // The message of the hand-over, registered once per session under this
+  // name.
+  static constexpr const char* kMessageName = "Veltrane.TTestThread.Synchronize";
   static UINT SynchronizeMessage();
   // For the target's window procedure, with the parameters of
   // SynchronizeMessage(). What the failure handler throws goes on to the
