@@ -448,8 +448,8 @@ TEST_F(AppTest, TheKeyboardWalksTheMainWindowAndOpensAndClosesBothDialogs) {
   // Away to another program, and back with a click on the window where
   // nothing takes the focus: the focus comes back to the button.
   {
-    const UniqueWindow other(CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 1200,
-                                             960, 40, 40, nullptr, nullptr, nullptr, nullptr));
+    const UniqueWindow other(CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 1200, 960,
+                                             40, 40, nullptr, nullptr, nullptr, nullptr));
     SetForegroundWindow(other.get());
     ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.get(); }));
     ClickAt(Control(ids::kGradientPanel2), 400, 13);
