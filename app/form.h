@@ -3,9 +3,17 @@
 // fixed frame around a client area of the size given, in the middle of
 // the screen, and keeps the window's font, which it answers to WM_GETFONT
 // so that the controls on it take that font.
+//
+// Keyboard, as dialogs have it: Tab and Shift+Tab go round the controls of
+// the tab order, skipping those that cannot take the focus; the control
+// that had the focus when the window was deactivated (Alt+Tab, a modal
+// window) has it again when the window is activated.
 #pragma once
 
 #include <windows.h>
+
+#include <utility>
+#include <vector>
 
 #include "controls/handles.h"
 #include "controls/paint.h"
@@ -16,6 +24,13 @@ namespace veltrane {
 class TForm : public Window {
  public:
   HFONT FormFont() const noexcept { return font_.get(); }
+
+  // The controls Tab goes through, in order; with none, Tab is left to
+  // the message loop.
+  void SetTabOrder(std::vector<HWND> controls) { tabOrder_ = std::move(controls); }
+  bool TabKey(bool backward) override;
+  // The control that takes the focus when the window is next activated.
+  void SetActiveControl(HWND control) { activeControl_ = control; }
 
  protected:
   struct FormLook {
@@ -33,6 +48,8 @@ class TForm : public Window {
 
  private:
   UniqueFont font_;
+  std::vector<HWND> tabOrder_;
+  HWND activeControl_ = nullptr;
 };
 
 // Moves `window` to the middle of the screen, keeping its size.

@@ -185,6 +185,9 @@ void TForm1::CreateControls() {
   SetWindowPos(GradientButton1.Handle(), HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(lvax.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  SetTabOrder({GradientButton1.Handle(), GradientButton3.Handle(), GradientButton4.Handle(),
+               GradientButton5.Handle(), GradientButton6.Handle(), lvax.Handle()});
 }
 
 void TForm1::FormCreate() {
@@ -204,10 +207,18 @@ void TForm1::lscanClick() {
     MessageBeep(MB_OK);
     return;
   }
-  if (!TTestThread::Start(Handle(), [this] { ScanAll(); })) {
+  if (!TTestThread::Start(
+          Handle(), [this] { ScanAll(); }, [this] { ScanHandOverFailed(); })) {
     gate_.ScanEnded();
     throw std::runtime_error("The scan could not be started: no thread could be created.");
   }
+}
+
+void TForm1::ScanHandOverFailed() {
+  // The driver will not run: the scan command ends here, and the user
+  // hears why.
+  const CommandScope scope(*this, &CommandGate::ScanEnded);
+  throw std::runtime_error("The scan could not be started: its thread could not hand it over.");
 }
 
 void TForm1::GradientButton1Click() { lscanClick(); }
@@ -315,8 +326,11 @@ void TForm1::Layout(int width, int height) {
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == TTestThread::SynchronizeMessage()) {
+    TTestThread::RunSynchronized(wParam, lParam);
+    return 0;
+  }
   switch (message) {
-    case kWmSynchronize: TTestThread::RunSynchronized(lParam); return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header && (lvax.HandleNotify(*header) || lv2.HandleNotify(*header))) return 0;

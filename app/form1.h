@@ -80,6 +80,9 @@ class TForm1 final : public TForm, public ScanHost {
   void Hidden();
   // The scan driver on this window's lists, with the backup step.
   void ScanAll();
+  // The scan's thread could not hand ScanAll over: the command ends, and
+  // the error box says so.
+  void ScanHandOverFailed();
 
   // ---- ScanHost ----
   void SetStatus(const std::string& text) override;

@@ -78,13 +78,20 @@ void TForm2::CreateControls() {
 
   clsbtn.SetColorScheme(TColorScheme::csNeoSilver);
   clsbtn.SetCaption("Close");
+  // Escape and Enter close the dialog.
+  clsbtn.SetCancel(true);
+  clsbtn.SetDefault(true);
   clsbtn.OnClick = [this] { clsbtnClick(); };
   clsbtn.Create(panel, 256, 152, 75, 25, ids::kClsbtn);
+  SetTabOrder({clsbtn.Handle()});
 }
 
 void TForm2::ShowSplash() {
   if (!Handle()) return;
-  ShowWindow(Handle(), SW_SHOWNORMAL);
+  // Not activated: activation would leave the program when the splash goes
+  // while the main window is still hidden, and the main window would then
+  // come up behind the others.
+  ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   RedrawWindow(Handle(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
 }
@@ -92,6 +99,7 @@ void TForm2::ShowSplash() {
 int TForm2::ShowModal() {
   if (!Handle()) return 0;
   CentreOnScreen(Handle());
+  SetActiveControl(clsbtn.Handle());
   return Window::ShowModal();
 }
 

@@ -75,11 +75,16 @@ void TForm3::CreateControls() {
   closebtn.SetCaption("Close");
   closebtn.OnClick = [this] { closebtnClick(); };
   closebtn.Create(panel, 248, 136, 75, 25, ids::kClosebtn);
+  SetTabOrder({cbrestore.get(), applybtn.Handle(), closebtn.Handle()});
 }
 
 void TForm3::ShowOptions() {
   if (!Handle()) return;
-  if (!IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOWNORMAL);
+  if (!IsWindowVisible(Handle())) {
+    // Each showing starts at the first control.
+    SetActiveControl(cbrestore.get());
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+  }
   if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
   BringWindowToTop(Handle());
   SetForegroundWindow(Handle());

@@ -80,7 +80,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   SetModelessDialog(form3.Handle());
 
   // 9. The message loop shows the main window and runs until it closes.
-  ShowWindow(form1.Handle(), showCommand == SW_SHOWDEFAULT ? SW_SHOWNORMAL : showCommand);
+  const int show = showCommand == SW_SHOWDEFAULT ? SW_SHOWNORMAL : showCommand;
+  ShowWindow(form1.Handle(), show);
+  // Shown to be used: in front of the other programs' windows, unless the
+  // program was started in the background.
+  if (show == SW_SHOWNORMAL || show == SW_SHOW || show == SW_SHOWMAXIMIZED || show == SW_RESTORE) {
+    SetForegroundWindow(form1.Handle());
+  }
   UpdateWindow(form1.Handle());
   const int code = RunMessageLoop();
   SetModelessDialog(nullptr);

@@ -1,9 +1,9 @@
 // The program's message handling. Every loop of the program (the main loop,
 // the pumps inside scans and cleans, the waits of the restore) routes a
-// message the same way: Enter, Escape and accelerator characters to the
-// gradient controls of the focused window, then the modeless Options
-// dialog's keyboard (Tab, Escape) through IsDialogMessage, then the usual
-// translation and dispatch.
+// message the same way: Tab to the tab order of the focused window, Enter,
+// Escape and accelerator characters to its gradient controls, then the
+// modeless Options dialog's keyboard (Escape) through IsDialogMessage, then
+// the usual translation and dispatch.
 #pragma once
 
 #include <windows.h>

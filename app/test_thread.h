@@ -3,11 +3,19 @@
 // window, as a synchronous call, and wait until that call has run (or
 // failed); then it ends and frees itself. It never touches a control.
 //
-// The hand-over: the worker posts kWmSynchronize to the target window with
-// a SynchronizeCall in lParam and waits on the call's event. The target's
-// window procedure passes lParam to RunSynchronized, which runs the call,
-// swallows whatever it throws (an error ends the driver quietly) and sets
-// the event.
+// The hand-over: the worker files its call under a fresh number, posts
+// SynchronizeMessage() (a registered message) to the target window with
+// that number in lParam, and waits on the call's event. The target's window
+// procedure passes the message's parameters to RunSynchronized, which runs
+// only a call that is waiting under that number, swallows whatever it
+// throws (an error ends the driver quietly) and sets the event. Anything
+// else (a number nobody waits under, a message another program made up) is
+// ignored: lParam is never taken for a pointer.
+//
+// A hand-over that fails (no event could be made, or the post was refused)
+// runs the call's failure handler on the interface thread instead, through
+// a sent message, which does not queue behind the posted ones; the worker
+// waits until it has run.
 #pragma once
 
 #include <windows.h>
@@ -16,17 +24,23 @@
 
 namespace veltrane {
 
-inline constexpr UINT kWmSynchronize = WM_APP + 1;
-
 class TTestThread {
  public:
   // Starts a worker that hands `method` to `target`'s thread and frees
-  // itself afterwards. False when no thread could be started; `method` then
-  // never runs.
-  static bool Start(HWND target, std::function<void()> method);
+  // itself afterwards; when the hand-over fails, `handOverFailed` runs on
+  // that thread instead. False when no thread could be started; neither
+  // then runs.
+  static bool Start(HWND target, std::function<void()> method,
+                    std::function<void()> handOverFailed);
 
-  // For the target's window procedure, with the lParam of kWmSynchronize.
-  static void RunSynchronized(LPARAM call);
+  // The message of the hand-over, registered once per session under this
+  // name.
+  static constexpr const char* kMessageName = "Veltrane.TTestThread.Synchronize";
+  static UINT SynchronizeMessage();
+  // For the target's window procedure, with the parameters of
+  // SynchronizeMessage(). What the failure handler throws goes on to the
+  // caller.
+  static void RunSynchronized(WPARAM wParam, LPARAM lParam);
 
   // Workers that have not yet ended.
   static int Running();
@@ -34,17 +48,22 @@ class TTestThread {
   // none is left.
   static bool WaitForAll(DWORD milliseconds);
 
+  // For tests: the step at which the following hand-overs fail.
+  enum class Fault { none, event, post };
+  static void SetFault(Fault fault);
+
   TTestThread(const TTestThread&) = delete;
   TTestThread& operator=(const TTestThread&) = delete;
 
  private:
-  TTestThread(HWND target, std::function<void()> method);
+  TTestThread(HWND target, std::function<void()> method, std::function<void()> handOverFailed);
   static DWORD WINAPI ThreadProc(void* self);
   void Execute();
   void Synchronize(const std::function<void()>& method);
 
   HWND target_;
   std::function<void()> method_;
+  std::function<void()> handOverFailed_;
 };
 
 }  // namespace veltrane

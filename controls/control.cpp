@@ -95,6 +95,14 @@ bool TControl::PointerMoved(LPARAM lParam) {
   return *alive;
 }
 
+bool TControl::PointerNow(POINT* point) const {
+  POINT screen{};
+  if (!Handle() || !GetCursorPos(&screen)) return false;
+  *point = screen;
+  ScreenToClient(Handle(), point);
+  return WindowFromPoint(screen) == Handle();
+}
+
 void TControl::PointerGone() {
   if (!pointerInside_) return;
   pointerInside_ = false;
@@ -123,6 +131,9 @@ LRESULT TControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Changed(Change::enabled);
       return 0;
     case WM_SHOWWINDOW: visible_ = wParam != FALSE; break;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != Handle()) clickPending_ = false;
+      break;
   }
   return Window::HandleMessage(message, wParam, lParam);
 }

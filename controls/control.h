@@ -64,9 +64,12 @@ class TControl : public Window {
   // A click is a left press and its release over the control. The press
   // (WM_LBUTTONDOWN) takes the mouse, so the release comes here wherever it
   // happens; the release (WM_LBUTTONUP, with its lParam) lets it go and says
-  // whether it ends a click.
+  // whether it ends a click. A press whose mouse capture is taken away
+  // (WM_CAPTURECHANGED) is dropped: no release of it will come, and a later
+  // one must not click.
   void ClickPressed();
   bool ClickReleased(LPARAM lParam);
+  bool ClickPending() const noexcept { return clickPending_; }
 
   // Follows the pointer, calling PointerEntered when it comes over the
   // control and PointerLeft when it goes. On WM_MOUSEMOVE (with its lParam;
@@ -75,6 +78,9 @@ class TControl : public Window {
   // WM_MOUSELEAVE: PointerGone.
   bool PointerMoved(LPARAM lParam);
   void PointerGone();
+  // Where the pointer is now, in client coordinates, and whether it is over
+  // this control (not over a window in front of it).
+  bool PointerNow(POINT* point) const;
   virtual void PointerEntered() {}
   virtual void PointerLeft() {}
 

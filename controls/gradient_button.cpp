@@ -103,15 +103,29 @@ void TGradientButton::ButtonReleased(UINT message, int x, int y) {
     }
   }
   const SIZE size = ClientSize();
+  bool pointerGone = false;
   // The click comes before the release's own state change, so a hot-tracking
   // button ends in the over state.
   if (click && x >= 0 && y >= 0 && x < size.cx && y < size.cy) {
+    const DWORD pointerBefore = GetMessagePos();
     Click();
     if (!*alive || !Handle()) return;
+    // The handler handled messages meanwhile (a modal window, say): the
+    // release's position is stale, the pointer may be anywhere now.
+    if (GetMessagePos() != pointerBefore) {
+      POINT now{};
+      pointerGone = !PointerNow(&now);
+      x = pointerGone ? -1 : now.x;
+      y = pointerGone ? -1 : now.y;
+    }
   }
   pressed_ = false;
   if (x > 0 && x < size.cx && y > 0 && y < size.cy) {
     SetState(hotTrack_ ? ButtonState::over : ButtonState::normal);
+  } else if (pointerGone) {
+    // No leave may come for a pointer that went while another window had
+    // it: stop following it here, so its next entry shows the hover again.
+    PointerGone();
   }
 }
 

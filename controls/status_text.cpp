@@ -168,6 +168,15 @@ LRESULT TCustomStatusText::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       }
       if (*alive && message == WM_LBUTTONDBLCLK && OnDblClick) OnDblClick();
       return 0;
+    case WM_CAPTURECHANGED:
+      // The press lost the mouse before its release (our own release lets
+      // the mouse go only after it has ended the press).
+      if (ClickPending() && reinterpret_cast<HWND>(lParam) != Handle() && mouseDown_) {
+        mouseDown_ = false;
+        Repaint();
+        if (!*alive) return 0;
+      }
+      break;
     case WM_LBUTTONUP:
       if (ClickReleased(lParam)) {
         Click();

@@ -84,6 +84,7 @@ void Window::ReportException(HWND window, const std::string& text) {
 
 bool Window::DialogKey(WPARAM, bool) { return false; }
 bool Window::DialogChar(char) { return false; }
+bool Window::TabKey(bool) { return false; }
 
 ATOM Window::RegisterWindowClass(const char* className, UINT style, HCURSOR cursor,
                                  HBRUSH background, HICON icon) {
@@ -189,6 +190,16 @@ bool TranslateControlKeys(const MSG& message) {
   if (!root) return false;
   const bool foreignFocus = focus && !Window::FromHandle(focus);
 
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    if (foreignFocus) {
+      const LRESULT code =
+          SendMessageA(focus, WM_GETDLGCODE, message.wParam, reinterpret_cast<LPARAM>(&message));
+      if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+    }
+    Window* form = Window::FromHandle(root);
+    return form && form->TabKey(GetKeyState(VK_SHIFT) < 0);
+  }
   if (keyDown) {
     if (message.wParam != VK_RETURN && message.wParam != VK_ESCAPE) return false;
     if (foreignFocus) {

@@ -38,7 +38,8 @@
 // Keyboard: message loops should hand each message to DispatchMessageWithKeys
 // (or call TranslateControlKeys first), which lets Enter, Escape and
 // accelerator characters reach the gradient buttons and status texts of the
-// window that has the focus, as a dialog would.
+// window that has the focus, and Tab reach its top-level window, as a dialog
+// would.
 #pragma once
 
 #include <windows.h>
@@ -91,6 +92,10 @@ class Window {
   // Shift, Ctrl or Alt was held.
   virtual bool DialogKey(WPARAM key, bool modifiers);
   virtual bool DialogChar(char character);
+  // Tab (Shift+Tab when `backward`), offered by TranslateControlKeys to the
+  // top-level window of the focus: true when it moved the focus. The base
+  // takes no Tab.
+  virtual bool TabKey(bool backward);
 
  protected:
   Window() = default;
@@ -129,7 +134,9 @@ class Window {
 };
 
 // Routes keys of `message` to the gradient controls of the focused window's
-// top level, as dialogs do: Enter and Escape (WM_KEYDOWN) go
+// top level, as dialogs do: Tab without Ctrl or Alt (WM_KEYDOWN) goes to
+// that top level's TabKey, unless the focused control asks for it
+// (DLGC_WANTTAB, DLGC_WANTALLKEYS or DLGC_WANTMESSAGE); Enter and Escape go
 // first to the focused control, then to every other control of that top
 // level in window order, unless the focused control asks for them
 // (DLGC_WANTALLKEYS or DLGC_WANTMESSAGE); typed characters (WM_CHAR, and

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace veltrane {
 namespace {
@@ -28,6 +29,13 @@ std::string Quoted(const char* format, const std::string& name) {
 // A listing grows its buffer up to this when a name does not fit.
 constexpr std::size_t kLongestName = kMaxValueNameLength + 1;
 
+// The name buffer for names of `longest` characters, as the key query
+// reports them: counted in size_t, so a length of 0xFFFFFFFF cannot wrap to
+// an empty buffer, and never more than the longest name the registry takes.
+std::string NameBuffer(std::uint32_t longest) {
+  return std::string(std::min<std::size_t>(longest, kLongestName - 1) + 1, '\0');
+}
+
 // Enumerates the subkey or value name at `index` into `buffer`. A name
 // longer than the key query said (a double-byte code page, or a name added
 // since) grows the buffer rather than being lost. On success `*length` is
@@ -40,7 +48,7 @@ long EnumName(RegistryApi& api, RegKey key, std::uint32_t index, bool subkey, st
         subkey ? api.EnumKey(key, index, buffer.data(), length)
                : api.EnumValue(key, index, buffer.data(), length, nullptr, nullptr, nullptr);
     if (result != kErrorMoreData || buffer.size() >= kLongestName) return result;
-    buffer.assign(std::min(buffer.size() * 2, kLongestName), '\0');
+    buffer.assign(std::min(std::max<std::size_t>(buffer.size(), 1) * 2, kLongestName), '\0');
   }
 }
 
@@ -82,7 +90,7 @@ void TRegistry::SelectRoot(RegKey root) {
 
 TRegistry::Target TRegistry::Resolve(const std::string& path) const {
   if (!path.empty() && path.front() == '\\') return {rootHandle_, path.substr(1), false};
-  return {openHandle_ != 0 ? openHandle_ : rootHandle_, path, openHandle_ != 0};
+  return {openHandle_ ? openHandle_.get() : rootHandle_, path, bool(openHandle_)};
 }
 
 bool TRegistry::OpenPath(const std::string& path, bool create) {
@@ -96,24 +104,24 @@ bool TRegistry::OpenPath(const std::string& path, bool create) {
   }
   lastError_ = result;
   if (result != kErrorSuccess) return false;
+  UniqueKey opened(api_, key);
   std::string newPath = target.relativeToOpenKey ? openKeyPath_ + "\\" + target.path : target.path;
   ClosePath();
-  openHandle_ = key;
+  openHandle_ = std::move(opened);
   openKeyPath_ = std::move(newPath);
   return true;
 }
 
 void TRegistry::ClosePath() {
-  if (openHandle_ == 0) return;
-  api_.CloseKey(openHandle_);
-  openHandle_ = 0;
+  if (!openHandle_) return;
+  openHandle_.reset();
   openKeyPath_.clear();
 }
 
 bool TRegistry::QueryKeyFacts(KeyInfo& facts) {
   facts = KeyInfo{};
-  if (openHandle_ == 0) return false;
-  return api_.QueryInfoKey(openHandle_, &facts) == kErrorSuccess;
+  if (!openHandle_) return false;
+  return api_.QueryInfoKey(openHandle_.get(), &facts) == kErrorSuccess;
 }
 
 void TRegistry::List(TextList& list, bool subkeys, bool withBlank) {
@@ -121,13 +129,14 @@ void TRegistry::List(TextList& list, bool subkeys, bool withBlank) {
   KeyInfo facts;
   if (!QueryKeyFacts(facts)) return;
   const std::uint32_t count = subkeys ? facts.subkeyCount : facts.valueCount;
-  std::string buffer((subkeys ? facts.longestSubkeyName : facts.longestValueName) + 1, '\0');
+  std::string buffer = NameBuffer(subkeys ? facts.longestSubkeyName : facts.longestValueName);
   list.reserve(count);
   for (std::uint32_t index = 0; index < count; ++index) {
     std::uint32_t length = 0;
     // An index that no longer enumerates (the key changed since the query)
     // adds nothing.
-    if (EnumName(api_, openHandle_, index, subkeys, buffer, &length) != kErrorSuccess) continue;
+    if (EnumName(api_, openHandle_.get(), index, subkeys, buffer, &length) != kErrorSuccess)
+      continue;
     const std::size_t nameLength = std::min<std::size_t>(std::strlen(buffer.c_str()), length);
     std::string line;
     line.reserve(nameLength + 1);
@@ -145,8 +154,8 @@ void TRegistry::ListValueNames(TextList& list) { List(list, false, false); }
 bool TRegistry::QueryValueFacts(const std::string& name, std::uint32_t& type, std::uint32_t& size) {
   type = 0;
   size = 0;
-  if (openHandle_ == 0) return false;
-  return api_.QueryValue(openHandle_, name, &type, nullptr, &size) == kErrorSuccess;
+  if (!openHandle_) return false;
+  return api_.QueryValue(openHandle_.get(), name, &type, nullptr, &size) == kErrorSuccess;
 }
 
 TRegDataType TRegistry::ValueKind(const std::string& name) {
@@ -165,8 +174,8 @@ std::string TRegistry::ReadText(const std::string& name) {
   std::string buffer(static_cast<std::size_t>(size), '\0');
   std::uint32_t type = 0;
   std::uint32_t length = static_cast<std::uint32_t>(size);
-  if (api_.QueryValue(openHandle_, name, &type, reinterpret_cast<std::uint8_t*>(buffer.data()),
-                      &length) != kErrorSuccess) {
+  if (api_.QueryValue(openHandle_.get(), name, &type,
+                      reinterpret_cast<std::uint8_t*>(buffer.data()), &length) != kErrorSuccess) {
     RaiseFailedToGet(name);
   }
   const TRegDataType kind = KindOfType(type);
@@ -180,8 +189,8 @@ std::int32_t TRegistry::ReadNumber(const std::string& name) {
   std::uint8_t bytes[4] = {0, 0, 0, 0};
   std::uint32_t type = 0;
   std::uint32_t length = sizeof bytes;
-  if (openHandle_ == 0 ||
-      api_.QueryValue(openHandle_, name, &type, bytes, &length) != kErrorSuccess) {
+  if (!openHandle_ ||
+      api_.QueryValue(openHandle_.get(), name, &type, bytes, &length) != kErrorSuccess) {
     RaiseFailedToGet(name);
   }
   if (KindOfType(type) != vkInteger) RaiseInvalidType(name);
@@ -200,8 +209,8 @@ std::int64_t TRegistry::ReadBytes(const std::string& name, void* buffer, std::in
     RaiseInvalidType(name);
   }
   std::uint32_t length = size;
-  if (size > 0 && api_.QueryValue(openHandle_, name, &type, static_cast<std::uint8_t*>(buffer),
-                                  &length) != kErrorSuccess) {
+  if (size > 0 && api_.QueryValue(openHandle_.get(), name, &type,
+                                  static_cast<std::uint8_t*>(buffer), &length) != kErrorSuccess) {
     RaiseFailedToGet(name);
   }
   return size;
@@ -209,9 +218,9 @@ std::int64_t TRegistry::ReadBytes(const std::string& name, void* buffer, std::in
 
 void TRegistry::PutValue(const std::string& name, const void* data, std::uint32_t size,
                          TRegDataType kind) {
-  if (openHandle_ == 0 ||
-      api_.SetValue(openHandle_, name, TypeOfKind(kind), static_cast<const std::uint8_t*>(data),
-                    size) != kErrorSuccess) {
+  if (!openHandle_ ||
+      api_.SetValue(openHandle_.get(), name, TypeOfKind(kind),
+                    static_cast<const std::uint8_t*>(data), size) != kErrorSuccess) {
     RaiseFailedToSet(name);
   }
 }
@@ -245,7 +254,7 @@ void TRegistry::WriteBytes(const std::string& name, const void* data, std::int64
 }
 
 bool TRegistry::RemoveValue(const std::string& name) {
-  return openHandle_ != 0 && api_.DeleteValue(openHandle_, name) == kErrorSuccess;
+  return openHandle_ && api_.DeleteValue(openHandle_.get(), name) == kErrorSuccess;
 }
 
 bool TRegistry::RemoveKey(const std::string& path) {
@@ -257,35 +266,64 @@ bool TRegistry::RemoveKey(const std::string& path) {
 }
 
 bool TRegistry::RemoveKeyFrom(RegKey start, const std::string& path) {
-  RegKey doomed = 0;
-  if (api_.OpenKeyEx(start, path, accessMask_, &doomed) == kErrorSuccess) {
-    // Subkeys go first, depth first and the last-enumerated first, each by
-    // its name relative to the key being deleted. One that fails to
-    // enumerate is passed over, and then the key itself cannot go.
-    KeyInfo facts;
-    if (api_.QueryInfoKey(doomed, &facts) == kErrorSuccess) {
-      std::string buffer(facts.longestSubkeyName + 1, '\0');
-      for (std::uint32_t index = facts.subkeyCount; index-- > 0;) {
-        std::uint32_t length = 0;
-        if (EnumName(api_, doomed, index, true, buffer, &length) == kErrorSuccess) {
-          RemoveKeyFrom(doomed, std::string(buffer.data(), length));
-        }
+  // One level of the tree on its way out: the key (when it opened), what
+  // its path is relative to, and the subkeys still to visit, from the last
+  // index down. The levels live here rather than on the call stack, so a
+  // chain of any depth goes.
+  struct Level {
+    RegKey start;
+    std::string path;
+    UniqueKey key;
+    std::string buffer;
+    std::uint32_t unvisited = 0;
+  };
+  std::vector<Level> levels;
+  const auto enter = [&](RegKey from, std::string name) {
+    Level level{from, std::move(name), {}, {}, 0};
+    RegKey key = 0;
+    if (api_.OpenKeyEx(from, level.path, accessMask_, &key) == kErrorSuccess) {
+      level.key = UniqueKey(api_, key);
+      KeyInfo facts;
+      if (api_.QueryInfoKey(key, &facts) == kErrorSuccess) {
+        level.buffer = NameBuffer(facts.longestSubkeyName);
+        level.unvisited = facts.subkeyCount;
       }
     }
-    api_.CloseKey(doomed);
+    levels.push_back(std::move(level));
+  };
+
+  enter(start, path);
+  bool deleted = false;
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.unvisited > 0) {
+      // Subkeys go first, the last-enumerated first, each by its name
+      // relative to the key being deleted. One that fails to enumerate is
+      // passed over, and then the key itself cannot go.
+      std::uint32_t length = 0;
+      if (EnumName(api_, level.key.get(), --level.unvisited, true, level.buffer, &length) ==
+          kErrorSuccess) {
+        enter(level.key.get(), std::string(level.buffer.data(), length));
+      }
+      continue;
+    }
+    level.key.reset();
+    deleted = api_.DeleteKey(level.start, level.path) == kErrorSuccess;
+    levels.pop_back();
   }
-  return api_.DeleteKey(start, path) == kErrorSuccess;
+  // The last deletion was the key itself.
+  return deleted;
 }
 
 std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& path,
                            const std::string& name) {
   RegKey key = 0;
   if (api.OpenKey(root, path, &key) != kErrorSuccess) return {};
+  // An empty path gives back the root itself, which is not ours to close.
+  const UniqueKey owned = key != root ? UniqueKey(api, key) : UniqueKey();
   std::uint8_t buffer[256];
   std::uint32_t size = sizeof buffer;
   const long result = api.QueryValue(key, name, nullptr, buffer, &size);
-  // An empty path gives back the root itself, which is not ours to close.
-  if (key != root) api.CloseKey(key);
   if (result != kErrorSuccess || size == 0) return {};
   return std::string(reinterpret_cast<const char*>(buffer), size - 1);
 }

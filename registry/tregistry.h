@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "registry/registry_api.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 
@@ -44,7 +45,7 @@ class TRegistry {
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
 
-  RegKey OpenHandle() const { return openHandle_; }
+  RegKey OpenHandle() const { return openHandle_.get(); }
   RegKey RootHandle() const { return rootHandle_; }
   const std::string& OpenKeyPath() const { return openKeyPath_; }
   std::uint32_t AccessMask() const { return accessMask_; }
@@ -89,9 +90,10 @@ class TRegistry {
 
   // Failure: false.
   bool RemoveValue(const std::string& name);
-  // Deletes the key and everything below it. False when the key itself
-  // was not deleted, and for an empty path (which would name the open key
-  // or the root itself).
+  // Deletes the key and everything below it, the last-enumerated subkey
+  // first and depth first, the key itself last; a tree of any depth, with
+  // no recursion. False when the key itself was not deleted, and for an
+  // empty path (which would name the open key or the root itself).
   bool RemoveKey(const std::string& path);
 
   RegistryApi& Api() { return api_; }
@@ -113,7 +115,7 @@ class TRegistry {
   bool RemoveKeyFrom(RegKey start, const std::string& path);
 
   RegistryApi& api_;
-  RegKey openHandle_ = 0;
+  UniqueKey openHandle_;
   RegKey rootHandle_ = 0;
   std::string openKeyPath_;
   std::uint32_t accessMask_ = kKeyAllAccess;

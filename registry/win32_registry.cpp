@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "registry/code_page.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
@@ -206,8 +207,8 @@ long Win32Registry::DeleteKey(RegKey parent, const std::string& subkey) {
     r = static_cast<LONG>(
         OpenKeyEx(parent, std::string(path.substr(0, cut)), MAXIMUM_ALLOWED, &above));
     if (r != ERROR_SUCCESS) return r;
-    r = RegDeleteKeyA(ToHkey(above), std::string(path.substr(cut + 1)).c_str());
-    RegCloseKey(ToHkey(above));
+    const UniqueKey owned(*this, above);
+    r = RegDeleteKeyA(ToHkey(owned.get()), std::string(path.substr(cut + 1)).c_str());
   }
   return r;
 }

@@ -10,9 +10,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/control_ids.h"
+#include "app/test_thread.h"
 #include "tests/app/support/app_process.h"
 #include "tests/app/support/remote_ui.h"
 #include "tests/app/support/seeded_registry.h"
@@ -410,6 +414,126 @@ TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
   Click(ChildById(panel, ids::kClsbtn));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(app_->Main()) != FALSE; }));
+}
+
+// Handles what the windows of this thread are sent, while `done` is awaited.
+bool PumpUntil(const std::function<bool()>& done) {
+  return WaitUntil(done, 20000, [] {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(20);
+  });
+}
+
+TEST_F(AppTest, TheKeyboardWalksTheMainWindowAndOpensAndClosesBothDialogs) {
+  const HWND main = app_->Main();
+  PointerAway();
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }))
+      << "the main window did not come to the front";
+  const auto focusIs = [&](HWND control) {
+    return WaitUntil([&] { return FocusedWindow(main) == control; });
+  };
+
+  // Six stops, round and back.
+  for (const int id :
+       {ids::kGradientButton1, ids::kGradientButton3, ids::kGradientButton4, ids::kGradientButton5,
+        ids::kGradientButton6, ids::kLvax, ids::kGradientButton1}) {
+    PressKey(VK_TAB);
+    ASSERT_TRUE(focusIs(Control(id))) << "Tab did not reach control " << id;
+  }
+  PressKey(VK_TAB, /*shift*/ true);
+  ASSERT_TRUE(focusIs(Control(ids::kLvax)));
+  PressKey(VK_TAB, /*shift*/ true);
+  const HWND about6 = Control(ids::kGradientButton6);
+  ASSERT_TRUE(focusIs(about6));
+
+  // The focused button shows its focus rectangle (3, 3)-(W - 4, H - 4).
+  Settle(main);
+  Sleep(300);
+  EXPECT_TRUE(SavePng(CaptureClient(main), ScreenshotPath("app_main_focus.png")));
+  const Image button = CaptureClient(about6);
+  for (int x = 3; x <= button.width - 4; ++x) {
+    ASSERT_EQ(button.at(x, 3), RGB(173, 173, 173)) << "no focus rectangle at x " << x;
+  }
+
+  // Away to another program, and back with a click on the window where
+  // nothing takes the focus: the focus comes back to the button.
+  {
+    const UniqueWindow other(CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 1200, 960,
+                                             40, 40, nullptr, nullptr, nullptr, nullptr));
+    SetForegroundWindow(other.get());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == other.get(); }));
+    ClickAt(Control(ids::kGradientPanel2), 400, 13);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == main; }));
+    EXPECT_TRUE(focusIs(about6)) << "the focus did not come back";
+  }
+  PointerAway();
+
+  // Enter opens About with Close focused; Escape closes it. Space opens it
+  // again, and Enter closes it.
+  for (const auto& [open, close] :
+       {std::pair<WORD, WORD>{VK_RETURN, VK_ESCAPE}, std::pair<WORD, WORD>{VK_SPACE, VK_RETURN}}) {
+    PressKey(open);
+    const HWND about = WaitForWindow(app_->Pid(), nullptr, "About");
+    ASSERT_NE(about, nullptr) << "key " << open << " did not click the button";
+    EXPECT_TRUE(focusIs(ChildById(about, ids::kClsbtn))) << "Close is not focused";
+    PressKey(close);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }))
+        << "key " << close << " left About open";
+    EXPECT_TRUE(focusIs(about6));
+  }
+
+  // Options opens at its first control, and Tab goes round its controls.
+  PressKey(VK_TAB, /*shift*/ true);
+  PressKey(VK_TAB, /*shift*/ true);
+  ASSERT_TRUE(focusIs(Control(ids::kGradientButton4)));
+  PressKey(VK_RETURN);
+  const HWND options = WaitForWindow(app_->Pid(), nullptr, "Options");
+  ASSERT_NE(options, nullptr);
+  const HWND panel = ChildById(options, ids::kOptionsPanel);
+  EXPECT_TRUE(focusIs(ChildById(panel, ids::kCbrestore)));
+  for (const int id : {ids::kApplybtn, ids::kClosebtn, ids::kCbrestore}) {
+    PressKey(VK_TAB);
+    EXPECT_TRUE(focusIs(ChildById(panel, id))) << "Tab did not reach control " << id;
+  }
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); }));
+}
+
+TEST_F(SeededAppTest, PrivateMessagesMadeUpByAnotherProgramAreIgnored) {
+  const HWND main = app_->Main();
+  const UINT registered = RegisterWindowMessageA(TTestThread::kMessageName);
+  ASSERT_NE(registered, 0u);
+  for (const UINT message : {static_cast<UINT>(WM_APP + 1), registered}) {
+    for (const WPARAM request : {0, 1, 2}) {
+      PostMessageA(main, message, request, static_cast<LPARAM>(0x5EED0BAD));
+      PostMessageA(main, message, request, 1);
+    }
+  }
+  Settle(main);
+  ASSERT_FALSE(app_->WaitForExit(0)) << "the program ended";
+  EXPECT_EQ(app_->Status(), "Ready");
+  Scan(seed_->ExpectedRows().size());
+}
+
+TEST_F(AppTest, AButtonThatOpenedAModalWindowDropsItsHoverLookWhenThePointerIsElsewhere) {
+  const HWND aboutButton = Control(ids::kGradientButton6);
+  Click(aboutButton);
+  const HWND about = WaitForWindow(app_->Pid(), nullptr, "About");
+  ASSERT_NE(about, nullptr);
+  Click(ChildById(about, ids::kClsbtn));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
+  // The pointer stayed where Close was, away from the button, whose face
+  // must now match that of a button the pointer never visited.
+  const auto face = [](HWND button) {
+    const Image picture = CaptureClient(button);
+    std::vector<Color> column;
+    for (int y = 2; y < picture.height - 2; ++y) column.push_back(picture.at(2, y));
+    return column;
+  };
+  EXPECT_TRUE(
+      WaitUntil([&] { return face(aboutButton) == face(Control(ids::kGradientButton5)); }, 5000))
+      << "the button kept its hover look";
 }
 
 TEST_F(SeededAppTest, OptionsIsOneModelessDialogWhoseCheckBoxGovernsApply) {

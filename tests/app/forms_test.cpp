@@ -245,6 +245,23 @@ TEST_F(FormsTest, AnErrorInsideTheScanEndsItQuietly) {
   EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");
 }
 
+TEST_F(FormsTest, AScanWhoseThreadCannotHandItOverEndsAndSaysSo) {
+  for (const auto fault : {TTestThread::Fault::event, TTestThread::Fault::post}) {
+    TTestThread::SetFault(fault);
+    ScanAndWait();
+    TTestThread::SetFault(TTestThread::Fault::none);
+  }
+  ASSERT_EQ(Boxes().size(), 2u);
+  for (const Call& box : Boxes()) {
+    EXPECT_EQ(box.text, "The scan could not be started: its thread could not hand it over.");
+    EXPECT_EQ(box.number, static_cast<unsigned>(kMbOk | kMbIconError));
+  }
+  EXPECT_EQ(form1_.st.Caption(), "Ready") << "a driver ran";
+  EXPECT_TRUE(gate_.RequestClose()) << "closing would only hide the window";
+  ScanAndWait();
+  EXPECT_EQ(form1_.st.Caption(), "Scan complete -> 2 items should be remove");
+}
+
 TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
   form1_.loptionsClick();
   form1_.loptionsClick();

@@ -397,6 +397,24 @@ TEST_F(ControlsBehaviour, StatusTextInput) {
   EXPECT_EQ(st.FocusControl(), nullptr);
 }
 
+TEST_F(ControlsBehaviour, LabelAndStatusTextDropAPressWhoseMouseIsTakenAway) {
+  TTextLabel label;
+  TStatusText st;
+  int clicks = 0;
+  label.OnClick = [&] { ++clicks; };
+  st.OnClick = [&] { ++clicks; };
+  ASSERT_TRUE(label.Create(form.Handle(), 10, 10, "label"));
+  ASSERT_TRUE(st.Create(form.Handle(), 10, 50));
+  for (const HWND control : {label.Handle(), st.Handle()}) {
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SetCapture(form.Handle());  // a window takes the mouse mid-press
+    ReleaseCapture();
+    SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  }
+  EXPECT_EQ(clicks, 0) << "a release without its press clicked";
+  EXPECT_FALSE(st.MouseDownFlag());
+}
+
 TEST_F(ControlsBehaviour, LabelSizesItselfAndReportsThePointer) {
   TGradientPanel panel;
   ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 300, 100));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
@@ -42,6 +43,30 @@ class Understating final : public ForwardingRegistry {
     info->longestValueName /= 3;
     return result;
   }
+};
+
+// Says a key's longest names are 0xFFFFFFFF characters long, as a broken
+// backend might: listings must neither wrap that to an empty buffer nor ask
+// for gigabytes.
+class Overstating final : public ForwardingRegistry {
+ public:
+  using ForwardingRegistry::ForwardingRegistry;
+  long QueryInfoKey(RegKey key, KeyInfo* info) override {
+    const long result = ForwardingRegistry::QueryInfoKey(key, info);
+    info->longestSubkeyName = info->longestValueName = 0xFFFFFFFFu;
+    return result;
+  }
+};
+
+// Notes the name of every key deleted, in order.
+class DeletionLog final : public ForwardingRegistry {
+ public:
+  using ForwardingRegistry::ForwardingRegistry;
+  long DeleteKey(RegKey parent, const std::string& subkey) override {
+    deleted.push_back(subkey);
+    return ForwardingRegistry::DeleteKey(parent, subkey);
+  }
+  std::vector<std::string> deleted;
 };
 
 using RawCalls = RegistryTest;
@@ -432,6 +457,31 @@ TEST_P(Wrapper, RemovesWholeTreesAndGivesTheOpenKeyBack) {
   TRegistry fooled(understating);
   EXPECT_TRUE(fooled.RemoveKey(Abs("u")));
   EXPECT_FALSE(KeyExists("u"));
+}
+
+TEST_P(Wrapper, RemovesTheLastEnumeratedSubkeyFirstDepthFirstAndTheKeyItselfLast) {
+  for (const char* path : {"t\\a\\b\\c", "t\\a\\b\\c2\\d", "t\\a\\b2"}) MakeKey(path);
+  DeletionLog log(api());
+  TRegistry reg(log);
+  ASSERT_TRUE(reg.OpenPath(Abs("t"), false));
+  EXPECT_TRUE(reg.RemoveKey("a"));
+  EXPECT_THAT(log.deleted, ElementsAre("b2", "d", "c2", "c", "b", "a"));
+}
+
+TEST_P(Wrapper, ListsAndRemovesWhenTheKeyQueryOverstatesNameLengths) {
+  MakeKey("o\\sub\\deeper");
+  Put("o", "value", kRegSz, std::string("x\0", 2));
+  Overstating overstating(api());
+  TRegistry reg(overstating);
+  ASSERT_TRUE(reg.OpenPath(Abs("o"), false));
+  TextList list;
+  reg.ListSubkeys(list);
+  EXPECT_THAT(list, ElementsAre(" sub"));
+  reg.ListValueNames(list);
+  EXPECT_THAT(list, ElementsAre("value"));
+  reg.ClosePath();
+  EXPECT_TRUE(reg.RemoveKey(Abs("o")));
+  EXPECT_FALSE(KeyExists("o"));
 }
 
 TEST_P(Wrapper, AnswersCallsOnAKeyDeletedUnderIt) {

@@ -80,17 +80,32 @@ TEST(MemoryRegistryScale, HoldsAndRemovesAMillionKeys) {
   EXPECT_EQ(api.OpenHandleCount(), 0u);
 }
 
-TEST(MemoryRegistryScale, TearsDownADeepTreeWithoutRecursing) {
-  auto api = std::make_unique<MemoryRegistry>();
+// A chain of `depth` keys named d below HKEY_CURRENT_USER.
+void MakeChain(MemoryRegistry& api, int depth) {
   RegKey key = kHkeyCurrentUser;
-  for (int depth = 0; depth < 200000; ++depth) {
+  for (int level = 0; level < depth; ++level) {
     RegKey next = 0;
-    ASSERT_EQ(api->CreateKeyEx(key, "d", kKeyAllAccess, &next, nullptr), 0);
-    if (key != kHkeyCurrentUser) api->CloseKey(key);
+    ASSERT_EQ(api.CreateKeyEx(key, "d", kKeyAllAccess, &next, nullptr), 0);
+    if (key != kHkeyCurrentUser) api.CloseKey(key);
     key = next;
   }
-  api->CloseKey(key);
+  api.CloseKey(key);
+}
+
+TEST(MemoryRegistryScale, TearsDownADeepTreeWithoutRecursing) {
+  auto api = std::make_unique<MemoryRegistry>();
+  MakeChain(*api, 200000);
   api.reset();  // would overflow the stack if each level freed the next
+}
+
+TEST(MemoryRegistryScale, RemovesAChainOfAnyDepthWithoutRecursing) {
+  MemoryRegistry api;
+  MakeChain(api, 200000);
+  TRegistry reg(api);
+  EXPECT_TRUE(reg.RemoveKey("\\d"));
+  RegKey key = 0;
+  EXPECT_EQ(api.OpenKeyEx(kHkeyCurrentUser, "d", kKeyRead, &key), kErrorFileNotFound);
+  EXPECT_EQ(api.OpenHandleCount(), 0u);
 }
 
 }  // namespace

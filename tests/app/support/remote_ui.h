@@ -35,6 +35,11 @@ void Click(HWND window);
 void ClickAt(HWND window, int x, int y);
 // Moves the pointer to a screen point (real input).
 void MovePointer(int x, int y);
+// Real key input to the window in front: `key` goes down and up, with Shift
+// held around it when `shift`.
+void PressKey(WORD key, bool shift = false);
+// The window that has the focus in the thread of `window`.
+HWND FocusedWindow(HWND window);
 // The file names of the modules loaded in `process`.
 std::vector<std::string> ModulesOf(HANDLE process);
 
