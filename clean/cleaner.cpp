@@ -10,6 +10,7 @@
 #include "clean/undo_file.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
@@ -103,9 +104,8 @@ bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo) {
     const std::string subkey = row.ValueName.front() == '\\'
                                    ? KeyLinePath(row.ValueName)
                                    : KeyLinePath(keyPath + "\\" + row.ValueName);
-    RegKey probe = 0;
-    if (api.OpenKeyEx(kHkeyCurrentUser, subkey, kKeyRead, &probe) != kErrorSuccess) return true;
-    api.CloseKey(probe);
+    UniqueKey probe;
+    if (OpenOwnedKey(api, kHkeyCurrentUser, subkey, kKeyRead, probe) != kErrorSuccess) return true;
     std::string blocks;
     if (!AppendKeyBlocks(api, kHkeyCurrentUser, subkey, blocks)) return false;
     undo += blocks;

@@ -5,6 +5,7 @@
 #include "clean/reg_format.h"
 #include "registry/code_page.h"
 #include "registry/tregistry.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
@@ -19,23 +20,6 @@ std::string LowerCased(const std::string& path) {
   for (char& c : lower) c = LowerCase1252(c);
   return lower;
 }
-
-// Closes a key handle when it goes.
-class OpenedKey {
- public:
-  explicit OpenedKey(RegistryApi& api) : api_(api) {}
-  ~OpenedKey() {
-    if (key_ != 0) api_.CloseKey(key_);
-  }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  RegKey* Out() { return &key_; }
-  RegKey Get() const { return key_; }
-
- private:
-  RegistryApi& api_;
-  RegKey key_ = 0;
-};
 
 // The values of an open key with their data, in the registry's order.
 long ReadValues(RegistryApi& api, RegKey key,
@@ -115,15 +99,15 @@ long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, Saved
   while (!pending.empty()) {
     SavedKey saved{std::move(pending.back()), {}};
     pending.pop_back();
-    OpenedKey key(api);
-    long result = api.OpenKeyEx(root, saved.path, kKeyRead, key.Out());
+    UniqueKey key;
+    long result = OpenOwnedKey(api, root, saved.path, kKeyRead, key);
     // A subkey gone since its parent was listed is simply not there.
     if (result == kErrorFileNotFound && !tree.empty()) continue;
     if (result != kErrorSuccess) return result;
-    result = ReadValues(api, key.Get(), saved.values);
+    result = ReadValues(api, key.get(), saved.values);
     if (result != kErrorSuccess) return result;
     std::vector<std::string> names;
-    result = ReadSubkeyNames(api, key.Get(), names);
+    result = ReadSubkeyNames(api, key.get(), names);
     if (result != kErrorSuccess) return result;
     for (auto name = names.rbegin(); name != names.rend(); ++name) {
       pending.push_back(saved.path.empty() ? *name : saved.path + "\\" + *name);
@@ -190,32 +174,32 @@ bool ImportJournal::UndoKeyCreated(RegistryApi& api, const Change& change) {
   TRegistry registry(api);
   registry.SelectRoot(change.root);
   if (registry.RemoveKey("\\" + change.path)) return true;
-  OpenedKey key(api);
-  return api.OpenKeyEx(change.root, change.path, kKeyRead, key.Out()) == kErrorFileNotFound;
+  UniqueKey key;
+  return OpenOwnedKey(api, change.root, change.path, kKeyRead, key) == kErrorFileNotFound;
 }
 
 bool ImportJournal::UndoValueChanged(RegistryApi& api, const Change& change) {
-  OpenedKey key(api);
-  if (api.OpenKeyEx(change.root, change.path, kKeyWrite, key.Out()) != kErrorSuccess) return false;
+  UniqueKey key;
+  if (OpenOwnedKey(api, change.root, change.path, kKeyWrite, key) != kErrorSuccess) return false;
   const SavedValue& before = change.before;
   if (!before.existed) {
-    const long result = api.DeleteValue(key.Get(), change.name);
+    const long result = api.DeleteValue(key.get(), change.name);
     return result == kErrorSuccess || result == kErrorFileNotFound;
   }
-  return api.SetValue(key.Get(), change.name, before.type, before.data.data(),
+  return api.SetValue(key.get(), change.name, before.type, before.data.data(),
                       static_cast<std::uint32_t>(before.data.size())) == kErrorSuccess;
 }
 
 bool ImportJournal::UndoTreeDeleted(RegistryApi& api, const Change& change) {
   bool whole = true;
   for (const SavedKey& saved : change.tree) {
-    OpenedKey key(api);
-    if (api.CreateKeyEx(change.root, saved.path, kKeyWrite, key.Out(), nullptr) != kErrorSuccess) {
+    UniqueKey key;
+    if (CreateOwnedKey(api, change.root, saved.path, kKeyWrite, key) != kErrorSuccess) {
       whole = false;
       continue;
     }
     for (const auto& [name, value] : saved.values) {
-      if (api.SetValue(key.Get(), name, value.type, value.data.data(),
+      if (api.SetValue(key.get(), name, value.type, value.data.data(),
                        static_cast<std::uint32_t>(value.data.size())) != kErrorSuccess) {
         whole = false;
       }

@@ -10,6 +10,7 @@
 #include "clean/unique_file.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
@@ -17,24 +18,6 @@ namespace {
 // Access for the key the value lines go to: write them, and read what they
 // replace.
 constexpr std::uint32_t kValueAccess = kKeyWrite | kKeyQueryValue;
-
-// Closes the key the value lines go to when the next key line comes.
-class CurrentKey {
- public:
-  explicit CurrentKey(RegistryApi& api) : api_(api) {}
-  ~CurrentKey() { Reset(0); }
-  CurrentKey(const CurrentKey&) = delete;
-  CurrentKey& operator=(const CurrentKey&) = delete;
-  void Reset(RegKey key) {
-    if (key_ != 0) api_.CloseKey(key_);
-    key_ = key;
-  }
-  RegKey Get() const { return key_; }
-
- private:
-  RegistryApi& api_;
-  RegKey key_ = 0;
-};
 
 struct ApplyFailure {
   int line;
@@ -47,7 +30,7 @@ struct ApplyFailure {
 class Applier {
  public:
   Applier(RegistryApi& api, ImportJournal& journal, ImportSummary& summary)
-      : api_(api), journal_(journal), summary_(summary), current_(api) {}
+      : api_(api), journal_(journal), summary_(summary) {}
 
   void Run(const std::vector<RegOperation>& operations) {
     for (std::size_t i = 0; i < operations.size(); ++i) {
@@ -76,9 +59,8 @@ class Applier {
   // taken away whole when the import is undone.
   bool Exists(const RegOperation& operation, const std::string& path, bool askRegistry = false) {
     if (!askRegistry && journal_.InsideCreated(operation.root, path)) return true;
-    RegKey key = 0;
-    const long result = api_.OpenKeyEx(operation.root, path, 0, &key);
-    if (result == kErrorSuccess) api_.CloseKey(key);
+    UniqueKey key;
+    const long result = OpenOwnedKey(api_, operation.root, path, 0, key);
     if (result == kErrorSuccess || result == kErrorAccessDenied) return true;
     if (result == kErrorFileNotFound) return false;
     Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
@@ -98,15 +80,13 @@ class Applier {
   }
 
   void OpenKeyLine(const RegOperation& operation, bool hasValues) {
-    current_.Reset(0);
+    current_.reset();
     root_ = operation.root;
     path_ = operation.path;
     fresh_ = journal_.InsideCreated(root_, path_);
-    RegKey key = 0;
     if (!fresh_) {
-      const long result = api_.OpenKeyEx(root_, path_, kValueAccess, &key);
+      const long result = OpenOwnedKey(api_, root_, path_, kValueAccess, current_);
       if (result == kErrorSuccess) {
-        current_.Reset(key);
         ++summary_.keys;
         return;
       }
@@ -123,16 +103,15 @@ class Applier {
       journal_.KeyCreated(operation.line, root_, TopmostMissing(operation));
       fresh_ = true;
     }
-    const long result = api_.CreateKeyEx(root_, path_, kValueAccess, &key, nullptr);
+    const long result = CreateOwnedKey(api_, root_, path_, kValueAccess, current_);
     if (result != kErrorSuccess) {
       Fail(operation, "cannot create the key " + KeyName(root_, path_), result);
     }
-    current_.Reset(key);
     ++summary_.keys;
   }
 
   void DeleteKeyLine(const RegOperation& operation) {
-    current_.Reset(0);
+    current_.reset();
     if (!journal_.InsideCreated(operation.root, operation.path)) {
       SavedTree tree;
       const long result = ReadSavedTree(api_, operation.root, operation.path, tree);
@@ -159,7 +138,7 @@ class Applier {
   bool RecordValue(const RegOperation& operation, const SavedValue* wanted) {
     if (fresh_) return true;
     SavedValue before;
-    const long result = ReadSavedValue(api_, current_.Get(), operation.name, before);
+    const long result = ReadSavedValue(api_, current_.get(), operation.name, before);
     if (result != kErrorSuccess) {
       Fail(operation, "cannot read " + ValueWords(operation.name) + " before changing it", result);
     }
@@ -175,7 +154,7 @@ class Applier {
     const SavedValue wanted{true, operation.type, operation.data};
     if (RecordValue(operation, &wanted)) {
       const long result =
-          api_.SetValue(current_.Get(), operation.name, operation.type, operation.data.data(),
+          api_.SetValue(current_.get(), operation.name, operation.type, operation.data.data(),
                         static_cast<std::uint32_t>(operation.data.size()));
       if (result != kErrorSuccess) {
         Fail(operation, "cannot write " + ValueWords(operation.name), result);
@@ -186,7 +165,7 @@ class Applier {
 
   void DeleteValueLine(const RegOperation& operation) {
     if (!RecordValue(operation, nullptr)) return;
-    const long result = api_.DeleteValue(current_.Get(), operation.name);
+    const long result = api_.DeleteValue(current_.get(), operation.name);
     if (result == kErrorSuccess) {
       ++summary_.deletedValues;
     } else if (result != kErrorFileNotFound) {
@@ -197,7 +176,7 @@ class Applier {
   RegistryApi& api_;
   ImportJournal& journal_;
   ImportSummary& summary_;
-  CurrentKey current_;
+  UniqueKey current_;  // the key the value lines go to
   RegKey root_ = 0;
   std::string path_;
   bool fresh_ = false;  // the current key lies inside a key this import made

@@ -7,6 +7,7 @@
 #include "clean/import_journal.h"
 #include "clean/reg_import.h"
 #include "registry/code_page.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
@@ -90,11 +91,10 @@ Expected ExpectedState(const std::vector<RegOperation>& operations) {
 }
 
 // 0 when the key is there, 2 when it is not, another code when unknown.
-long Probe(RegistryApi& api, RegKey root, const std::string& path, RegKey* opened) {
-  *opened = 0;
-  const long result = api.OpenKeyEx(root, path, kKeyRead, opened);
-  if (result == kErrorAccessDenied) return kErrorSuccess;
-  return result;
+// `opened` holds it when it may be read.
+long Probe(RegistryApi& api, RegKey root, const std::string& path, UniqueKey& opened) {
+  const long result = OpenOwnedKey(api, root, path, kKeyRead, opened);
+  return result == kErrorAccessDenied ? kErrorSuccess : result;
 }
 
 }  // namespace
@@ -105,32 +105,28 @@ int FirstUnappliedLine(RegistryApi& api, const std::vector<RegOperation>& operat
   const auto miss = [&](int line) {
     if (first == 0 || line < first) first = line;
   };
-  RegKey opened = 0;
+  UniqueKey opened;
   for (const auto& [id, key] : expected.absent) {
-    if (Probe(api, id.first, key.path, &opened) != kErrorFileNotFound) miss(key.line);
-    if (opened) api.CloseKey(opened);
+    if (Probe(api, id.first, key.path, opened) != kErrorFileNotFound) miss(key.line);
   }
   for (const auto& [id, key] : expected.present) {
-    if (Probe(api, id.first, key.path, &opened) != kErrorSuccess) miss(key.line);
-    if (opened) api.CloseKey(opened);
+    if (Probe(api, id.first, key.path, opened) != kErrorSuccess) miss(key.line);
   }
   for (const auto& [id, values] : expected.values) {
     if (values.empty()) continue;
     const std::string& path = values.begin()->second.path;
-    if (Probe(api, id.first, path, &opened) != kErrorSuccess || opened == 0) {
+    if (Probe(api, id.first, path, opened) != kErrorSuccess || !opened) {
       for (const auto& [name, value] : values) miss(value.line);
-      if (opened) api.CloseKey(opened);
       continue;
     }
     for (const auto& [name, value] : values) {
       SavedValue actual;
-      const bool read = ReadSavedValue(api, opened, value.name, actual) == kErrorSuccess;
+      const bool read = ReadSavedValue(api, opened.get(), value.name, actual) == kErrorSuccess;
       const bool right =
           read && actual.existed == value.present &&
           (!value.present || (actual.type == value.type && actual.data == *value.data));
       if (!right) miss(value.line);
     }
-    api.CloseKey(opened);
   }
   return first;
 }

@@ -1,6 +1,7 @@
 #include "clean/reg_export.h"
 #include "clean/reg_format.h"
 #include "cli/clean_commands.h"
+#include "registry/unique_key.h"
 
 namespace veltrane::cli {
 namespace {
@@ -20,12 +21,11 @@ int RunExport(const std::vector<std::string>& arguments, Environment& environmen
   if (!root) return UsageError(environment, "export: unknown root key " + rootName);
   const std::string path = separator == std::string::npos ? "" : key.substr(separator + 1);
 
-  RegKey opened = 0;
-  if (environment.registry.OpenKeyEx(*root, path, kKeyRead, &opened) != kErrorSuccess) {
+  UniqueKey opened;
+  if (OpenOwnedKey(environment.registry, *root, path, kKeyRead, opened) != kErrorSuccess) {
     environment.err << "veltrane-cli: export: no key " << key << "\n";
     return kExitFailure;
   }
-  environment.registry.CloseKey(opened);
   if (!ExportKeyToFile(environment.registry, *root, path, file)) {
     environment.err << "veltrane-cli: export: cannot create " << file << "\n";
     return kExitFailure;

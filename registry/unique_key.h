@@ -8,6 +8,8 @@
 //   api.QueryInfoKey(owned.get(), &facts);
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <utility>
 
 #include "registry/registry_api.h"
@@ -43,5 +45,22 @@ class UniqueKey {
   RegistryApi* api_ = nullptr;
   RegKey key_ = 0;
 };
+
+// RegOpenKeyExA and RegCreateKeyExA into an owner: on success `key` holds
+// the new handle, otherwise nothing; the result is the registry's.
+inline long OpenOwnedKey(RegistryApi& api, RegKey parent, const std::string& path,
+                         std::uint32_t access, UniqueKey& key) {
+  RegKey handle = 0;
+  const long result = api.OpenKeyEx(parent, path, access, &handle);
+  key = UniqueKey(api, result == kErrorSuccess ? handle : 0);
+  return result;
+}
+inline long CreateOwnedKey(RegistryApi& api, RegKey parent, const std::string& path,
+                           std::uint32_t access, UniqueKey& key) {
+  RegKey handle = 0;
+  const long result = api.CreateKeyEx(parent, path, access, &handle, nullptr);
+  key = UniqueKey(api, result == kErrorSuccess ? handle : 0);
+  return result;
+}
 
 }  // namespace veltrane
