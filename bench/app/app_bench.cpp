@@ -19,6 +19,8 @@
 //
 //   build/windows/wine-run build/windows/bench/app/app_bench.exe [--rounds N]
 //
+// (--rounds: how many scans of each, 5 unless given).
+//
 // It runs in the build folder's own prefix, never the user's. Its keys are
 // throwaway keys below HKEY_CURRENT_USER\Software, removed at the end; the
 // one machine setting it changes (unmanaged X windows, as the window tests
@@ -95,6 +97,27 @@ class Pinger {
   double longest_ = 0;
   std::thread thread_;
 };
+
+// Clicks the middle of `window` with real mouse input and returns as the
+// button comes up, so that the time taken after it is the program's.
+void ClickNow(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT middle{client.right / 2, client.bottom / 2};
+  ClientToScreen(window, &middle);
+  testing::MovePointer(middle.x - 1, middle.y);
+  testing::MovePointer(middle.x, middle.y);
+  INPUT press[2]{};
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  for (int i = 0; i < 2; ++i) {
+    press[i].type = INPUT_MOUSE;
+    press[i].mi.dx = static_cast<LONG>((middle.x * 65536LL + width / 2) / width);
+    press[i].mi.dy = static_cast<LONG>((middle.y * 65536LL + height / 2) / height);
+    press[i].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE |
+                          (i == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+  }
+  SendInput(2, press, sizeof(INPUT));
+}
 
 std::string Under(const std::string& root, const std::string& rest) {
   return root.empty() || root.back() == '\\' ? root + rest : root + "\\" + rest;
@@ -216,9 +239,10 @@ double PauseSeconds(RegistryApi& api) {
   };
   const int extensions =
       count("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts", true);
-  const int history = count("Software\\Microsoft\\Internet Explorer\\TypedURLs", false) +
-                      count("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", false) +
-                      count("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs", false);
+  const int history =
+      count("Software\\Microsoft\\Internet Explorer\\TypedURLs", false) +
+      count("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", false) +
+      count("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs", false);
   return 0.1 * extensions + 0.2 * history;
 }
 
@@ -279,8 +303,8 @@ bool ScanComplete(const std::string& status) { return status.rfind("Scan complet
 // A backup that the program has finished with: it exists and nobody has it
 // open.
 bool BackupWritten(const std::string& path) {
-  const HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;
@@ -304,7 +328,7 @@ WindowScan TimeWindowScan() {
   }
   const HWND status = app.Control(ids::kSt);
   Pinger pinger(app.Main());
-  testing::Click(app.Control(ids::kLscan));
+  ClickNow(app.Control(ids::kLscan));
   const auto start = Clock::now();
   pinger.TakeLongest();
   if (!WaitFor([&] { return ScanComplete(StatusNow(status)); }, 1200)) {
@@ -333,31 +357,43 @@ int Run(int rounds) {
               scanTree.Path().c_str(), missing, Seconds(Clock::now() - seedStart));
   const double pauses = PauseSeconds(registry);
 
-  std::string cliStatus;
-  const double cliTotal = TimeCliScan(rounds, cliStatus);
+  // The machine is shared, so its load changes from one second to the
+  // next: the command line and the window take turns, round by round, and
+  // each round gives a ratio.
   const double cliStartUp = TimeCliStartUp(rounds);
-  const double cliScan = cliTotal - cliStartUp;
-  std::printf("veltrane-cli scan: %.2f s (best of %d; %.2f s of it starting the program): %s\n",
-              cliTotal, rounds, cliStartUp, cliStatus.c_str());
-
-  WindowScan best;
-  best.seconds = 1e9;
+  std::vector<double> cliTimes, windowTimes, ratios;
+  double longestWait = 0;
   for (int round = 0; round < rounds; ++round) {
+    std::string cliStatus;
+    const double cli = TimeCliScan(1, cliStatus);
     const WindowScan scan = TimeWindowScan();
-    std::printf("window scan, round %d: %.2f s, longest unanswered %.3f s: %s\n", round + 1,
-                scan.seconds, scan.longestWait, scan.status.c_str());
-    if (scan.status != cliStatus) std::printf("MISMATCH: the window and the command line differ\n");
-    if (scan.seconds < best.seconds) best = scan;
-    best.longestWait = std::max(best.longestWait, scan.longestWait);
+    const double ratio = (scan.seconds - pauses) / (cli - cliStartUp);
+    std::printf(
+        "round %d: veltrane-cli scan %.2f s, window %.2f s (ratio %.2f), longest "
+        "unanswered %.0f ms: %s\n",
+        round + 1, cli, scan.seconds, ratio, scan.longestWait * 1000, scan.status.c_str());
+    if (scan.status != cliStatus) {
+      std::printf("MISMATCH: the command line ends with %s\n", cliStatus.c_str());
+    }
+    cliTimes.push_back(cli);
+    windowTimes.push_back(scan.seconds);
+    ratios.push_back(ratio);
+    longestWait = std::max(longestWait, scan.longestWait);
   }
-  const double ratio = (best.seconds - pauses) / cliScan;
-  std::printf("window scan: %.2f s (best of %d), of which %.2f s are the checks' pauses\n",
-              best.seconds, rounds, pauses);
-  std::printf("ratio (window - pauses) / cli scan: %.2f (%.2f against the cli with its start-up); "
-              "target 1.2: %s\n",
-              ratio, (best.seconds - pauses) / cliTotal, ratio <= 1.2 ? "met" : "MISSED");
+  const double bestCli = *std::min_element(cliTimes.begin(), cliTimes.end());
+  const double bestWindow = *std::min_element(windowTimes.begin(), windowTimes.end());
+  std::sort(ratios.begin(), ratios.end());
+  const double ratio = (bestWindow - pauses) / (bestCli - cliStartUp);
+  std::printf("veltrane-cli scan: best %.2f s, of which %.2f s start the program\n", bestCli,
+              cliStartUp);
+  std::printf("window scan: best %.2f s, of which %.2f s are the checks' pauses\n", bestWindow,
+              pauses);
+  std::printf(
+      "ratio (window - pauses) / (cli - its start-up): %.2f of the best times, median "
+      "%.2f of %d rounds; target 1.2: %s\n",
+      ratio, ratios[ratios.size() / 2], rounds, ratio <= 1.2 ? "met" : "MISSED");
   std::printf("scan: longest unanswered message %.0f ms; target below 250 ms: %s\n",
-              best.longestWait * 1000, best.longestWait < 0.25 ? "met" : "MISSED");
+              longestWait * 1000, longestWait < 0.25 ? "met" : "MISSED");
   scanTree.Remove();
 
   // 2. The export, and 3. the restore.
@@ -374,7 +410,7 @@ int Run(int rounds) {
   const HWND status = app.Control(ids::kSt);
   {
     Pinger pinger(app.Main());
-    testing::Click(app.Control(ids::kLscan));
+    ClickNow(app.Control(ids::kLscan));
     const auto start = Clock::now();
     pinger.TakeLongest();
     WaitFor([&] { return ScanComplete(StatusNow(status)); }, 600);
@@ -386,10 +422,10 @@ int Run(int rounds) {
     const double exported = Seconds(Clock::now() - start) - scanned;
     const double exportWait = std::max(scanWait, pinger.TakeLongest());
     const std::string backup = testing::ReadFile(app.BackupPath());
-    std::printf("export: scan %.2f s, then export %.2f s (%zu bytes); longest unanswered message "
-                "%.0f ms from the click to the backup; target below 250 ms: %s\n",
-                scanned, exported, backup.size(), exportWait * 1000,
-                exportWait < 0.25 ? "met" : "MISSED");
+    std::printf(
+        "export: scan %.2f s, then export %.2f s (%zu bytes); longest unanswered message "
+        "%.0f ms from the click to the backup; target below 250 ms: %s\n",
+        scanned, exported, backup.size(), exportWait * 1000, exportWait < 0.25 ? "met" : "MISSED");
 
     testing::Click(app.Control(ids::kLoptions));
     const HWND options = testing::WaitForWindow(app.Pid(), nullptr, "Options");
@@ -398,7 +434,7 @@ int Run(int rounds) {
       return 1;
     }
     pinger.TakeLongest();
-    testing::Click(testing::ChildById(options, ids::kApplybtn));
+    ClickNow(testing::ChildById(options, ids::kApplybtn));
     const auto restoreStart = Clock::now();
     HWND box = nullptr;
     WaitFor(
@@ -409,10 +445,11 @@ int Run(int rounds) {
         600);
     const double restored = Seconds(Clock::now() - restoreStart);
     const double restoreWait = pinger.TakeLongest();
-    std::printf("restore: %.2f s to the message box (%s); longest unanswered message %.0f ms; "
-                "target below 250 ms: %s\n",
-                restored, box ? testing::TextOf(GetDlgItem(box, 0xFFFF)).c_str() : "none",
-                restoreWait * 1000, restoreWait < 0.25 ? "met" : "MISSED");
+    std::printf(
+        "restore: %.2f s to the message box (%s); longest unanswered message %.0f ms; "
+        "target below 250 ms: %s\n",
+        restored, box ? testing::TextOf(GetDlgItem(box, 0xFFFF)).c_str() : "none",
+        restoreWait * 1000, restoreWait < 0.25 ? "met" : "MISSED");
     if (box) testing::Click(GetDlgItem(box, IDOK));
   }
   app.Close();
@@ -423,7 +460,7 @@ int Run(int rounds) {
 }  // namespace veltrane::bench
 
 int main(int argc, char** argv) {
-  int rounds = 2;
+  int rounds = 5;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (std::string(argv[i]) == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
   }
