@@ -131,13 +131,16 @@ void TFindingsView::Resume(bool onlyNewRows) {
   if (!suspended_ || !Handle()) return;
   UpdatingScope scope(updating_);
   suspended_ = false;
+  // Where the system's default handling of the suspension took the
+  // visible style away, the parent may have painted over the list.
+  const bool keptOnScreen = Visible();
   const bool otherPaintWaiting = GetUpdateRect(Handle(), nullptr, FALSE) != FALSE;
   RECT before{}, after{};
   GetClientRect(Handle(), &before);
   // Sets the scroll bars and marks the whole list for painting.
   SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
   GetClientRect(Handle(), &after);
-  if (!onlyNewRows || otherPaintWaiting || !EqualRect(&before, &after)) return;
+  if (!onlyNewRows || !keptOnScreen || otherPaintWaiting || !EqualRect(&before, &after)) return;
   // Nothing but the appended rows changed, and those below the visible
   // page need no paint.
   ValidateRect(Handle(), nullptr);
@@ -234,10 +237,15 @@ void TFindingsView::RowRemoved(int index) {
   SendMessageA(Handle(), LVM_DELETEITEM, index, 0);
 }
 
+bool TFindingsView::Visible() const {
+  return (GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 void TFindingsView::RowsReplaced() {
   if (!Handle()) return;
+  Resume();
   // A hidden view (lv2) is filled when something first looks at it.
-  if (!(GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VISIBLE)) {
+  if (!Visible()) {
     stale_ = true;
     return;
   }

@@ -71,6 +71,8 @@ class TFindingsView final : public FindingsObserver {
   void InsertRow(int index);
   void SetItemTick(int index, bool checked);
   bool ItemTick(int index) const;
+  // The list view's own visible style (its parents aside).
+  bool Visible() const;
   // A stale view is filled from the list, which then holds the change
   // being reported: true when it was.
   bool CatchUp();
