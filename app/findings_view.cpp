@@ -1,10 +1,38 @@
 #include "app/findings_view.h"
 
+#include <algorithm>
+
 namespace veltrane {
 namespace {
 
 constexpr UINT kTicked = INDEXTOSTATEIMAGEMASK(2);
 constexpr UINT kUnticked = INDEXTOSTATEIMAGEMASK(1);
+
+// Messages that only read the list view (as the tests and accessibility
+// tools do) or follow the pointer: they need no redraw.
+bool LeavesTheViewAlone(UINT message) {
+  switch (message) {
+    case WM_NULL:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETFONT:
+    case WM_GETDLGCODE:
+    case WM_GETOBJECT:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case LVM_GETITEMCOUNT:
+    case LVM_GETITEMA:
+    case LVM_GETITEMW:
+    case LVM_GETITEMTEXTA:
+    case LVM_GETITEMTEXTW:
+    case LVM_GETITEMSTATE:
+    case LVM_GETCOLUMNA:
+    case LVM_GETCOLUMNW:
+    case LVM_GETEXTENDEDLISTVIEWSTYLE: return true;
+    default: return false;
+  }
+}
 
 class UpdatingScope {
  public:
@@ -24,7 +52,12 @@ char* Text(const std::string& text) { return const_cast<char*>(text.c_str()); }
 
 TFindingsView::TFindingsView(FindingsList& rows) : rows_(rows) {}
 
-TFindingsView::~TFindingsView() { rows_.SetObserver(nullptr); }
+TFindingsView::~TFindingsView() {
+  rows_.SetObserver(nullptr);
+  if (Handle() && listProc_) {
+    SetWindowLongPtrW(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
+  }
+}
 
 bool TFindingsView::Create(HWND parent, int left, int top, int width, int height, int id,
                            bool checkBoxes, bool border, bool visible) {
@@ -42,6 +75,11 @@ bool TFindingsView::Create(HWND parent, int left, int top, int width, int height
   DWORD extended = LVS_EX_DOUBLEBUFFER;
   if (checkBoxes) extended |= LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
   SendMessageA(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  // The view sees the list view's messages first (comctl32's subclass
+  // helper costs a window property lookup per message under Wine).
+  SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  listProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFindingsView::ListProc)));
   rows_.SetObserver(this);
   ColumnsReset();
   RowsReplaced();
@@ -53,7 +91,9 @@ void TFindingsView::SetFont(HFONT font) {
 }
 
 void TFindingsView::SetVisible(bool visible) {
-  if (Handle()) ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+  if (!Handle()) return;
+  if (visible) CatchUp();
+  ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 bool TFindingsView::HandleNotify(const NMHDR& header) {
@@ -67,8 +107,60 @@ bool TFindingsView::HandleNotify(const NMHDR& header) {
   return true;
 }
 
+LRESULT CALLBACK TFindingsView::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* view = reinterpret_cast<TFindingsView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  const WNDPROC listProc = view->listProc_;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+    view->listProc_ = nullptr;
+  } else if (!view->updating_ && message != WM_DESTROY) {
+    view->CatchUp();
+    if (view->suspended_ && !LeavesTheViewAlone(message)) view->Resume();
+  }
+  return CallWindowProcW(listProc, window, message, wParam, lParam);
+}
+
+void TFindingsView::Suspend(int index) {
+  UpdatingScope scope(updating_);
+  SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+  suspended_ = true;
+  firstUnshown_ = index;
+}
+
+void TFindingsView::Resume(bool onlyNewRows) {
+  if (!suspended_ || !Handle()) return;
+  UpdatingScope scope(updating_);
+  suspended_ = false;
+  // Where the system's default handling of the suspension took the
+  // visible style away, the parent may have painted over the list.
+  const bool keptOnScreen = Visible();
+  const bool otherPaintWaiting = GetUpdateRect(Handle(), nullptr, FALSE) != FALSE;
+  RECT before{}, after{};
+  GetClientRect(Handle(), &before);
+  // Sets the scroll bars and marks the whole list for painting.
+  SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+  GetClientRect(Handle(), &after);
+  if (!onlyNewRows || !keptOnScreen || otherPaintWaiting || !EqualRect(&before, &after)) return;
+  // Nothing but the appended rows changed, and those below the visible
+  // page need no paint.
+  ValidateRect(Handle(), nullptr);
+  const int top = static_cast<int>(SendMessageA(Handle(), LVM_GETTOPINDEX, 0, 0));
+  const int page = static_cast<int>(SendMessageA(Handle(), LVM_GETCOUNTPERPAGE, 0, 0));
+  const int first = std::max(firstUnshown_, top);
+  const int last = std::min(rows_.Count() - 1, top + page);
+  if (first <= last) SendMessageA(Handle(), LVM_REDRAWITEMS, first, last);
+}
+
+void TFindingsView::ShowNow() {
+  repaintWanted_ = false;
+  if (!Handle()) return;
+  Resume(/*onlyNewRows*/ true);
+  UpdateWindow(Handle());
+}
+
 void TFindingsView::ColumnsReset() {
   if (!Handle()) return;
+  Resume();
   UpdatingScope scope(updating_);
   while (SendMessageA(Handle(), LVM_DELETECOLUMN, 0, 0)) {
   }
@@ -113,21 +205,16 @@ bool TFindingsView::ItemTick(int index) const {
           LVIS_STATEIMAGEMASK) == kTicked;
 }
 
-void TFindingsView::RowAppended(int index) {
-  if (!Handle()) return;
-  UpdatingScope scope(updating_);
-  InsertRow(index);
+bool TFindingsView::CatchUp() {
+  if (!stale_) return false;
+  Fill();
+  return true;
 }
 
-void TFindingsView::RowRemoved(int index) {
-  if (!Handle()) return;
+void TFindingsView::Fill() {
+  Resume();
   UpdatingScope scope(updating_);
-  SendMessageA(Handle(), LVM_DELETEITEM, index, 0);
-}
-
-void TFindingsView::RowsReplaced() {
-  if (!Handle()) return;
-  UpdatingScope scope(updating_);
+  stale_ = false;
   SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
   SendMessageA(Handle(), LVM_DELETEALLITEMS, 0, 0);
   for (int i = 0; i < rows_.Count(); ++i) InsertRow(i);
@@ -136,15 +223,46 @@ void TFindingsView::RowsReplaced() {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+void TFindingsView::RowAppended(int index) {
+  if (!Handle() || CatchUp()) return;
+  if (!suspended_) Suspend(index);
+  UpdatingScope scope(updating_);
+  InsertRow(index);
+}
+
+void TFindingsView::RowRemoved(int index) {
+  if (!Handle() || CatchUp()) return;
+  Resume();
+  UpdatingScope scope(updating_);
+  SendMessageA(Handle(), LVM_DELETEITEM, index, 0);
+}
+
+bool TFindingsView::Visible() const {
+  return (GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void TFindingsView::RowsReplaced() {
+  if (!Handle()) return;
+  Resume();
+  // A hidden view (lv2) is filled when something first looks at it.
+  if (!Visible()) {
+    stale_ = true;
+    return;
+  }
+  Fill();
+}
+
 void TFindingsView::RowChanged(int index) {
-  if (!Handle() || index < 0 || index >= rows_.Count()) return;
+  if (!Handle() || index < 0 || index >= rows_.Count() || CatchUp()) return;
+  Resume();
   UpdatingScope scope(updating_);
   const bool checked = rows_.Row(index).Checked;
   if (ItemTick(index) != checked) SetItemTick(index, checked);
 }
 
 void TFindingsView::RowSelected(int index) {
-  if (!Handle()) return;
+  if (!Handle() || CatchUp()) return;
+  Resume();
   UpdatingScope scope(updating_);
   LVITEMA clear{};
   clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -159,7 +277,12 @@ void TFindingsView::RowSelected(int index) {
 }
 
 void TFindingsView::Repaint() {
-  if (Handle()) UpdateWindow(Handle());
+  repaintWanted_ = true;
+  if (OnRepaintWanted) {
+    OnRepaintWanted();
+  } else {
+    ShowNow();
+  }
 }
 
 }  // namespace veltrane

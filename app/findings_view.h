@@ -6,11 +6,22 @@
 //
 // Ticks are kept as the items' state images (2 ticked, 1 not) also in a
 // view without check boxes, where they are stored but not drawn.
+//
+// Rows a scan appends go in at once, but the list view does not redraw for
+// each: it would update its scroll bars for every row, a round trip to the
+// X server under Wine. It stops redrawing at the first appended row and
+// shows them all at the next repaint that the owner lets through
+// (OnRepaintWanted, ShowNow). A hidden view (lv2) takes a new set of rows
+// only when something first looks at it. Anything that reaches the list
+// view meanwhile (a paint, the mouse, a reader, a change of rows) brings
+// it up to date first.
 #pragma once
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+
+#include <functional>
 
 #include "controls/handles.h"
 #include "scan/findings.h"
@@ -38,6 +49,14 @@ class TFindingsView final : public FindingsObserver {
   // The parent passes on every WM_NOTIFY; true when it was this view's.
   bool HandleNotify(const NMHDR& header);
 
+  // Called when the list asks for a repaint; the owner calls ShowNow when
+  // it sees fit. Without it, the repaint happens at once.
+  std::function<void()> OnRepaintWanted;
+  // True while a repaint is wanted and has not happened.
+  bool RepaintPending() const noexcept { return repaintWanted_; }
+  // Shows the rows appended since the last repaint and repaints now.
+  void ShowNow();
+
   // FindingsObserver.
   void ColumnsReset() override;
   void RowAppended(int index) override;
@@ -48,15 +67,33 @@ class TFindingsView final : public FindingsObserver {
   void Repaint() override;
 
  private:
+  static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void InsertRow(int index);
   void SetItemTick(int index, bool checked);
   bool ItemTick(int index) const;
+  // The list view's own visible style (its parents aside).
+  bool Visible() const;
+  // A stale view is filled from the list, which then holds the change
+  // being reported: true when it was.
+  bool CatchUp();
+  void Fill();
+  // Stops the list view's redrawing until Resume, remembering `index` as
+  // the first row it has not shown.
+  void Suspend(int index);
+  // Redraws from now on; the whole list, or (`onlyNewRows`) the appended
+  // rows alone when nothing else waits to be painted.
+  void Resume(bool onlyNewRows = false);
 
   FindingsList& rows_;
   UniqueWindow window_;
+  WNDPROC listProc_ = nullptr;  // the list view's own window procedure
   // True while the view itself changes items: the notifications that
   // causes are not the user's.
   bool updating_ = false;
+  bool stale_ = false;  // hidden, and the rows changed since it was filled
+  bool suspended_ = false;
+  int firstUnshown_ = 0;
+  bool repaintWanted_ = false;
 };
 
 }  // namespace veltrane

@@ -62,7 +62,14 @@ HBRUSH BackgroundBrush() {
 TForm1::TForm1(AppServices& services, CommandGate& gate)
     : services_(services),
       gate_(gate),
-      context_(services.registry, services.files, *this, lvaxRows_, lv2Rows_) {}
+      pacer_(gate,
+             [this] {
+               ShowProgressIfDue();
+               veltrane::ProcessMessages();
+             }),
+      registry_(services.registry, pacer_),
+      files_(services.files, pacer_),
+      context_(registry_, files_, *this, lvaxRows_, lv2Rows_) {}
 
 TForm1::~TForm1() { DestroyHandle(); }
 
@@ -162,6 +169,7 @@ void TForm1::CreateControls() {
     b.button.Create(b.parent, 8, b.top, 33, 30, b.id);
   }
 
+  lvax.OnRepaintWanted = [this] { ShowProgressIfDue(); };
   lvax.Create(self, kListLeft, kListTop, 641, 265, ids::kLvax, /*checkBoxes*/ true,
               /*border*/ true, /*visible*/ true);
   lvax.SetFont(listFont_.get());
@@ -191,7 +199,7 @@ void TForm1::CreateControls() {
 }
 
 void TForm1::FormCreate() {
-  context_.SystemDriveRoot = ReadSystemDriveRoot(services_.registry);
+  context_.SystemDriveRoot = ReadSystemDriveRoot(registry_);
   Hidden();
   st.SetCaption("Ready");
   lvaxRows_.CreateColumns();
@@ -225,8 +233,11 @@ void TForm1::GradientButton1Click() { lscanClick(); }
 
 void TForm1::ScanAll() {
   const CommandScope scope(*this, &CommandGate::ScanEnded);
-  veltrane::ScanAll(context_,
-                    [this] { WriteBackupIfMissing(services_.registry, services_.folder); });
+  veltrane::ScanAll(context_, [this] {
+    // The final text shows before the export starts.
+    ShowProgress();
+    WriteBackupIfMissing(registry_, services_.folder);
+  });
 }
 
 void TForm1::lselectClick() {
@@ -246,7 +257,7 @@ void TForm1::lcleanClick() {
   CleanContext clean{.lvax = lvaxRows_,
                      .lv2 = lv2Rows_,
                      .host = *this,
-                     .registry = services_.registry,
+                     .registry = registry_,
                      .desktop = services_.desktop,
                      .owner = reinterpret_cast<WindowHandle>(Handle()),
                      .undoFolders = UndoFolders(services_.folder)};
@@ -288,6 +299,8 @@ void TForm1::lhelpMouseLeave() { lhelp.SetTextColor(kBlack); }
 void TForm1::laboutMouseLeave() { labout.SetTextColor(kBlack); }
 
 TForm1::CommandScope::~CommandScope() {
+  // The last progress shows, however the command ended.
+  form_.ShowProgress();
   (form_.gate_.*end_)();
   // A close asked for while the command ran is carried out now.
   if (form_.gate_.CloseDue() && form_.Handle()) PostMessageA(form_.Handle(), WM_CLOSE, 0, 0);
@@ -295,12 +308,41 @@ TForm1::CommandScope::~CommandScope() {
 
 // ---- ScanHost ----------------------------------------------------------------
 
-void TForm1::SetStatus(const std::string& text) { st.SetCaption(text); }
+void TForm1::SetStatus(const std::string& text) {
+  status_ = text;
+  statusPending_ = true;
+  ShowProgressIfDue();
+}
+
+void TForm1::ShowProgress() {
+  if (!statusPending_ && !lvax.RepaintPending()) return;
+  const auto start = ProgressPace::Clock::now();
+  // Rows first: a reader who sees the final text finds every row.
+  if (lvax.RepaintPending()) lvax.ShowNow();
+  if (statusPending_) {
+    statusPending_ = false;
+    st.SetCaption(status_);
+  }
+  pace_.Shown(start, ProgressPace::Clock::now());
+}
+
+void TForm1::ShowProgressIfDue() {
+  if (pace_.Due(ProgressPace::Clock::now())) ShowProgress();
+}
+
 void TForm1::SetProgressPosition(int position) { pb.SetPosition(position); }
 void TForm1::SetProgressMax(int maximum) { pb.SetMax(maximum); }
 int TForm1::ProgressMax() const { return pb.Max(); }
-void TForm1::ProcessMessages() { veltrane::ProcessMessages(); }
-void TForm1::Pause(int milliseconds) { PumpFor(milliseconds); }
+void TForm1::ProcessMessages() {
+  ShowProgressIfDue();
+  veltrane::ProcessMessages();
+}
+
+void TForm1::Pause(int milliseconds) {
+  // A pause gives the time to show everything.
+  ShowProgress();
+  PumpFor(milliseconds);
+}
 void TForm1::HideCopyList() { Hidden(); }
 
 void TForm1::RefreshStatusLine() {

@@ -3,9 +3,15 @@
 // progress bar pb; the scan, select, clean, options, help and about
 // commands; and the scan host the checks report to.
 //
-// While a scan or a clean runs, a scan, clean or select is refused (with a
-// beep); everything else works. Closing the window while a scan, a clean or
-// a restore runs hides it, and it closes once they have ended.
+// While a scan, a clean or a restore runs, a scan, clean or select is
+// refused (with a beep); everything else works, as the work lets waiting
+// messages be handled every 50 ms or so (WorkPacer). Closing the window
+// while one runs hides it, and it closes once it has ended.
+//
+// What the checks report is shown at screen pace (ProgressPace): rows go
+// into the list at once, but the list's repaint and the status line's new
+// text wait for the next showing, and the last of them always shows before
+// the command ends.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +22,8 @@
 #include "app/command_gate.h"
 #include "app/findings_view.h"
 #include "app/form.h"
+#include "app/progress_pace.h"
+#include "app/work_pacer.h"
 #include "controls/gradient_button.h"
 #include "controls/gradient_panel.h"
 #include "controls/gradient_progress_bar.h"
@@ -135,10 +143,20 @@ class TForm1 final : public TForm, public ScanHost {
 
   void CreateControls();
   void Layout(int width, int height);
+  // Shows the rows and the status text reported since the last showing;
+  // ShowProgressIfDue only when the pace allows.
+  void ShowProgress();
+  void ShowProgressIfDue();
 
   AppServices& services_;
   CommandGate& gate_;
+  WorkPacer pacer_;
+  PacedRegistry registry_;
+  PacedFileProbe files_;
   ScanContext context_;
+  ProgressPace pace_;
+  std::string status_;  // the status line's text, shown or to be shown
+  bool statusPending_ = false;
   bool closing_ = false;  // the user closed the window: the program ends
   UniqueFont listFont_;
   TForm2* about_ = nullptr;

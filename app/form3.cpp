@@ -21,7 +21,11 @@ int TextWidth(const FontDesc& desc, const std::string& text) {
 
 }  // namespace
 
-TForm3::TForm3(AppServices& services, CommandGate& gate) : services_(services), gate_(gate) {}
+TForm3::TForm3(AppServices& services, CommandGate& gate)
+    : services_(services),
+      gate_(gate),
+      pacer_(gate, [] { ProcessMessages(); }),
+      registry_(services.registry, pacer_) {}
 
 TForm3::~TForm3() { DestroyHandle(); }
 
@@ -97,9 +101,13 @@ bool TForm3::RestoreChecked() const {
 void TForm3::cbrestoreClick() { applybtn.SetEnabled(RestoreChecked()); }
 
 void TForm3::applybtnClick() {
+  if (!gate_.TryBeginRestore()) {
+    MessageBeep(MB_OK);
+    return;
+  }
   const RestoreScope scope(*this);
   const auto alive = AliveToken();
-  RestoreContext context{.registry = services_.registry,
+  RestoreContext context{.registry = registry_,
                          .desktop = services_.desktop,
                          .owner = reinterpret_cast<WindowHandle>(Handle()),
                          .folder = services_.folder,
@@ -110,9 +118,7 @@ void TForm3::applybtnClick() {
 }
 
 TForm3::RestoreScope::RestoreScope(TForm3& form)
-    : form_(form), owner_(GetWindow(form.Handle(), GW_OWNER)) {
-  form_.gate_.RestoreBegan();
-}
+    : form_(form), owner_(GetWindow(form.Handle(), GW_OWNER)) {}
 
 TForm3::RestoreScope::~RestoreScope() {
   form_.gate_.RestoreEnded();

@@ -1,7 +1,9 @@
 // TForm3: the Options dialog, modeless. The check box cbrestore enables and
 // disables Apply; Apply restores the registry from backuphkcu.reg beside
-// the executable; Close (and the title bar's close box, and Escape) hides
-// the dialog.
+// the executable (refused, with a beep, while a scan, a clean or another
+// restore runs); Close (and the title bar's close box, and Escape) hides
+// the dialog. The restore lets waiting messages be handled as it goes
+// (WorkPacer), so every window keeps answering.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +11,7 @@
 #include "app/app_services.h"
 #include "app/command_gate.h"
 #include "app/form.h"
+#include "app/work_pacer.h"
 #include "controls/gradient_button.h"
 #include "controls/gradient_panel.h"
 #include "controls/handles.h"
@@ -48,8 +51,8 @@ class TForm3 final : public TForm {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  // Marks a restore as running in the gate, and carries out a close of the
-  // main window that waited for it.
+  // Ends a restore in the gate however it ends, and carries out a close of
+  // the main window that waited for it.
   class RestoreScope {
    public:
     explicit RestoreScope(TForm3& form);
@@ -66,6 +69,8 @@ class TForm3 final : public TForm {
 
   AppServices& services_;
   CommandGate& gate_;
+  WorkPacer pacer_;
+  PacedRegistry registry_;
 };
 
 }  // namespace veltrane

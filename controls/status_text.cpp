@@ -51,7 +51,18 @@ void TCustomStatusText::Repaint() {
   const auto alive = AliveToken();
   if (!PaintEventAllows() || !*alive) return;
   if (!Handle()) return;
-  if (FitSize()) return;  // the resize brings its own paint
+  const RECT before = PlaceInParent();
+  if (FitSize()) {
+    // The resize leaves the parent to paint what a longer text covered, and
+    // that would wait until messages are handled, which long work does only
+    // now and then: paint it now, and the new text with it.
+    const RECT after = PlaceInParent();
+    RECT both{};
+    UnionRect(&both, &before, &after);
+    RedrawWindow(GetParent(Handle()), &both, nullptr,
+                 RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return;
+  }
   if (IsWindowVisible(Handle())) {
     WindowDC dc(Handle());
     PaintTo(dc.get());

@@ -6,7 +6,21 @@
 namespace veltrane {
 namespace {
 
+// The object of a window is kept twice: in its user data, where the window
+// procedure reads it for every message (a read of the window's own
+// memory), and as a property, where FromHandle looks for it because any
+// window can carry user data but only ours carry this property (a lookup
+// that costs a round trip to the server under Wine).
 constexpr const char* kObjectProperty = "Veltrane.Window";
+
+void Attach(HWND window, Window* self) {
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  if (self) {
+    SetPropA(window, kObjectProperty, self);
+  } else {
+    RemovePropA(window, kObjectProperty);
+  }
+}
 
 Window::ExceptionReporter& Reporter() {
   static Window::ExceptionReporter reporter;
@@ -60,7 +74,7 @@ Window::~Window() {
   if (hwnd_) {
     // Detach first: the derived parts are gone, so nothing may reach them.
     const HWND window = hwnd_;
-    RemovePropA(window, kObjectProperty);
+    Attach(window, nullptr);
     hwnd_ = nullptr;
     DestroyWindow(window);
   }
@@ -235,15 +249,15 @@ LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wPara
     self = static_cast<Window*>(create->lpCreateParams);
     if (self) {
       self->hwnd_ = window;
-      SetPropA(window, kObjectProperty, self);
+      Attach(window, self);
     }
   } else {
-    self = FromHandle(window);
+    self = reinterpret_cast<Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   }
   if (!self) return DefWindowProcA(window, message, wParam, lParam);
 
   if (message == WM_NCDESTROY) {
-    RemovePropA(window, kObjectProperty);
+    Attach(window, nullptr);
     self->hwnd_ = nullptr;
     const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
     try {

@@ -17,9 +17,7 @@
 
 #include "app/control_ids.h"
 #include "app/test_thread.h"
-#include "tests/app/support/app_process.h"
-#include "tests/app/support/remote_ui.h"
-#include "tests/app/support/seeded_registry.h"
+#include "tests/app/support/app_test.h"
 #include "tests/support/files.h"
 #include "tests/support/findings.h"
 #include "tests/support/run_program.h"
@@ -28,10 +26,6 @@ namespace veltrane::testing {
 namespace {
 
 using ::testing::ElementsAreArray;
-
-std::string ScanComplete(std::size_t rows) {
-  return "Scan complete -> " + std::to_string(rows) + " items should be remove";
-}
 
 // Wine waits up to two seconds for a window manager to confirm that a
 // hidden window is gone; the test display has none. Unmanaged windows look
@@ -50,46 +44,6 @@ class UnmanagedWindows : public ::testing::Environment {
 };
 
 const auto* const kUnmanagedWindows = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
-
-class AppTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    app_ = std::make_unique<AppProcess>(VELTRANE_EXE);
-    ASSERT_TRUE(app_->Start()) << app_->Failure();
-  }
-  void TearDown() override {
-    app_.reset();
-    MovePointer(0, 0);
-  }
-
-  HWND Control(int id) const { return app_->Control(id); }
-  RemoteListView List(int id) const { return RemoteListView(app_->Process(), Control(id)); }
-  void Scan(std::size_t expectedRows) {
-    Click(Control(ids::kLscan));
-    ASSERT_TRUE(app_->WaitForStatus(ScanComplete(expectedRows)))
-        << "the status line reads: " << app_->Status();
-  }
-  // Keeps the pointer off the controls, so nothing shows its hover look.
-  void PointerAway() { MovePointer(2, 2); }
-
-  std::unique_ptr<AppProcess> app_;
-};
-
-// The seed stays in place for the whole test, around the program's run.
-class SeededAppTest : public AppTest {
- protected:
-  void SetUp() override {
-    seed_ = std::make_unique<SeededRegistry>(typedUrls_);
-    AppTest::SetUp();
-  }
-  void TearDown() override {
-    AppTest::TearDown();
-    seed_.reset();
-  }
-
-  int typedUrls_ = 2;
-  std::unique_ptr<SeededRegistry> seed_;
-};
 
 struct Placement {
   int id;

@@ -7,7 +7,7 @@
 namespace veltrane {
 namespace {
 
-TEST(CommandGate, AScanOrACleanHoldsTheListAgainstScanCleanAndSelect) {
+TEST(CommandGate, AScanACleanOrARestoreHoldsOffScanCleanSelectAndRestore) {
   struct Case {
     const char* running;
     bool (CommandGate::*begin)();
@@ -16,47 +16,38 @@ TEST(CommandGate, AScanOrACleanHoldsTheListAgainstScanCleanAndSelect) {
   const Case cases[] = {
       {"scan", &CommandGate::TryBeginScan, &CommandGate::ScanEnded},
       {"clean", &CommandGate::TryBeginClean, &CommandGate::CleanEnded},
+      {"restore", &CommandGate::TryBeginRestore, &CommandGate::RestoreEnded},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.running);
     CommandGate gate;
     ASSERT_TRUE((gate.*c.begin)());
-    EXPECT_TRUE(gate.ListBusy());
+    EXPECT_TRUE(gate.Busy());
     EXPECT_FALSE(gate.TryBeginScan());
     EXPECT_FALSE(gate.TryBeginClean());
+    EXPECT_FALSE(gate.TryBeginRestore());
     EXPECT_FALSE(gate.MaySelect());
     (gate.*c.end)();
-    EXPECT_FALSE(gate.ListBusy());
+    EXPECT_FALSE(gate.Busy());
     EXPECT_TRUE(gate.MaySelect());
-    EXPECT_TRUE(gate.TryBeginScan());
+    EXPECT_TRUE(gate.TryBeginRestore());
   }
 }
 
-TEST(CommandGate, ARestoreLeavesTheListFreeButHoldsTheClose) {
-  CommandGate gate;
-  gate.RestoreBegan();
-  gate.RestoreBegan();  // a second Apply from inside the first one's box
-  EXPECT_TRUE(gate.MaySelect());
-  EXPECT_FALSE(gate.RequestClose());
-  gate.RestoreEnded();
-  EXPECT_FALSE(gate.CloseDue());
-  gate.RestoreEnded();
-  EXPECT_TRUE(gate.CloseDue());
-}
-
-TEST(CommandGate, ACloseDuringAScanWaitsForEverythingToEnd) {
+TEST(CommandGate, ACloseWaitsForTheRunningCommandToEnd) {
   CommandGate gate;
   EXPECT_TRUE(gate.RequestClose()) << "nothing runs: the window closes at once";
 
-  CommandGate busy;
-  ASSERT_TRUE(busy.TryBeginScan());
-  busy.RestoreBegan();
-  EXPECT_FALSE(busy.RequestClose());
-  EXPECT_TRUE(busy.CloseRequested());
-  busy.ScanEnded();
-  EXPECT_FALSE(busy.CloseDue()) << "the restore still runs";
-  busy.RestoreEnded();
-  EXPECT_TRUE(busy.CloseDue());
+  for (bool (CommandGate::*begin)() : {&CommandGate::TryBeginScan, &CommandGate::TryBeginRestore}) {
+    CommandGate busy;
+    ASSERT_TRUE((busy.*begin)());
+    EXPECT_FALSE(busy.RequestClose());
+    EXPECT_TRUE(busy.CloseRequested());
+    EXPECT_FALSE(busy.CloseDue());
+    busy.ScanEnded();
+    busy.RestoreEnded();
+    EXPECT_TRUE(busy.CloseDue());
+  }
 }
 
 }  // namespace

@@ -77,12 +77,12 @@ class FormsTest : public ::testing::Test {
   void TearDown() override {
     SetModelessDialog(nullptr);
     // Nothing may be left running into the next test.
-    EXPECT_TRUE(PumpUntil([&] { return !gate_.ListBusy() && TTestThread::Running() == 0; }));
+    EXPECT_TRUE(PumpUntil([&] { return !gate_.Busy() && TTestThread::Running() == 0; }));
   }
 
   void ScanAndWait() {
     ClickControl(form1_.lscan.Handle());
-    ASSERT_TRUE(PumpUntil([&] { return !gate_.ListBusy() && TTestThread::Running() == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return !gate_.Busy() && TTestThread::Running() == 0; }));
   }
 
   std::vector<Call> Boxes() const { return desktop_.Of(RecordingDesktop::kBox); }
@@ -207,7 +207,7 @@ TEST_F(FormsTest, ScanCleanAndSelectGivenInTheMiddleOfAScanAreRefused) {
   files_.OnProbe = [&](const std::string&) {
     if (++probes != 1) return;
     // The walk is under way: these reach the window as the user's clicks.
-    EXPECT_TRUE(gate_.ListBusy());
+    EXPECT_TRUE(gate_.Busy());
     ClickControl(form1_.lscan.Handle());
     ClickControl(form1_.GradientButton1.Handle());
     ClickControl(form1_.lclean.Handle());

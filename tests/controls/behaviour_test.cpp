@@ -339,6 +339,22 @@ TEST_F(ControlsBehaviour, StatusTextSizesItselfToItsCaption) {
   EXPECT_EQ(RectInParent(st.Handle()).right, declined.right);
 }
 
+TEST_F(ControlsBehaviour, AStatusTextThatShrinksLeavesNothingOfTheLongerTextToPaintLater) {
+  // As in the main window: on a panel, while long work handles messages
+  // only now and then.
+  TGradientPanel panel;
+  ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 400, 26));
+  TStatusText st;
+  ASSERT_TRUE(st.Create(panel.Handle(), 48, 3, 137, 18));
+  st.SetCaption("HKEY_CURRENT_USER\\SOFTWARE\\Vendor\\Product\\Settings");
+  PumpMessages();
+  for (const char* shorter : {"HKEY_CURRENT_USER\\SOFTWARE\\Vendor", "Ready"}) {
+    st.SetCaption(shorter);
+    EXPECT_FALSE(GetUpdateRect(panel.Handle(), nullptr, FALSE)) << shorter;
+    EXPECT_FALSE(GetUpdateRect(st.Handle(), nullptr, FALSE)) << shorter;
+  }
+}
+
 TEST_F(ControlsBehaviour, StatusTextInput) {
   TStatusText st, partner;
   int clicks = 0;

@@ -40,6 +40,14 @@ void SeededRegistry::Seed() {
   user_.Raw(kRecentDocs, "0", kRegBinary, std::string("notes.txt\0", 10));
 }
 
+void SeededRegistry::AddBulk(int keys) {
+  for (int i = 0; i < keys; ++i) {
+    user_.Text(
+        BulkKey() + "\\Group " + std::to_string(i / 100) + "\\Key " + std::to_string(i % 100),
+        "Setting", "value " + std::to_string(i));
+  }
+}
+
 std::vector<Finding> SeededRegistry::ExpectedRows() const {
   const std::string location =
       "HKCU\\SOFTWARE\\" + OwnKey().substr(std::string("Software\\").size());

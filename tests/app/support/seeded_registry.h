@@ -8,7 +8,8 @@
 //   document keys are emptied, and the seed's own entries written;
 // - a throwaway key below HKEY_CURRENT_USER\Software holds a value naming a
 //   missing file, one naming an existing folder and, one level down, an
-//   unnamed value naming a missing file.
+//   unnamed value naming a missing file (and, on request, a bulk of keys
+//   with nothing to find).
 //
 // Everything is put back when the object goes, the system root included.
 #pragma once
@@ -30,6 +31,10 @@ class SeededRegistry {
 
   // (Re)writes the seed's keys and values.
   void Seed();
+  // Adds BulkKey(): `keys` keys in groups of 100, one text value each and
+  // no finding among them, for a long walk, export and import.
+  void AddBulk(int keys);
+  std::string BulkKey() const { return OwnKey() + "\\Bulk"; }
 
   // The rows a scan of this seed lists, in order, all ticked.
   std::vector<Finding> ExpectedRows() const;
