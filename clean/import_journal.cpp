@@ -12,7 +12,6 @@ namespace {
 
 // The longest names in bytes: a double-byte code page may need two bytes
 // for each character.
-constexpr std::size_t kValueNameBytes = 2 * kMaxValueNameLength + 2;
 constexpr std::size_t kKeyNameBytes = 2 * kMaxKeyNameLength + 2;
 
 std::string LowerCased(const std::string& path) {
@@ -24,28 +23,16 @@ std::string LowerCased(const std::string& path) {
 // The values of an open key with their data, in the registry's order.
 long ReadValues(RegistryApi& api, RegKey key,
                 std::vector<std::pair<std::string, SavedValue>>& out) {
-  std::vector<char> name(256);
-  std::vector<std::uint8_t> data(256);
+  std::vector<char> name;
+  std::vector<std::uint8_t> data;
   for (std::uint32_t index = 0;; ++index) {
-    std::uint32_t nameLength = 0, type = 0, size = 0;
-    long result = kErrorMoreData;
-    for (int attempt = 0; attempt < 8 && result == kErrorMoreData; ++attempt) {
-      nameLength = static_cast<std::uint32_t>(name.size());
-      size = static_cast<std::uint32_t>(data.size());
-      result = api.EnumValue(key, index, name.data(), &nameLength, &type, data.data(), &size);
-      if (result != kErrorMoreData) break;
-      if (size > data.size()) {
-        data.resize(size);
-      } else if (name.size() < kValueNameBytes) {
-        name.resize(kValueNameBytes);
-      } else {
-        data.resize(data.size() * 2);
-      }
-    }
+    EnumeratedValue found;
+    const long result = EnumValueWithData(api, key, index, name, data, found);
     if (result == kErrorNoMoreItems) return kErrorSuccess;
     if (result != kErrorSuccess) return result;
-    SavedValue value{true, type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)};
-    out.emplace_back(std::string(name.data(), nameLength), std::move(value));
+    SavedValue value{true, found.type,
+                     std::vector<std::uint8_t>(data.begin(), data.begin() + found.size)};
+    out.emplace_back(std::string(name.data(), found.nameLength), std::move(value));
   }
 }
 

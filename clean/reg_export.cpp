@@ -11,7 +11,6 @@ namespace {
 
 // The longest names in bytes: a double-byte code page may need two bytes
 // for each character.
-constexpr std::size_t kLongestValueNameBytes = 2 * kMaxValueNameLength + 1;
 constexpr std::size_t kLongestKeyNameBytes = 2 * kMaxKeyNameLength + 1;
 constexpr std::size_t kFlushSize = 1 << 18;
 
@@ -81,33 +80,17 @@ class Exporter {
   }
 
   void WriteValues(const KeyInfo& facts, const std::string& path) {
-    RegistryApi& api = registry_.Api();
     const RegKey key = registry_.OpenHandle();
     Reserve(name_, facts.longestValueName + std::size_t{1});
     Reserve(data_, std::max<std::size_t>(facts.longestData, 1));
     for (std::uint32_t index = 0; index < facts.valueCount; ++index) {
-      std::uint32_t nameLength = 0, type = 0, size = 0;
-      long result = kErrorMoreData;
-      // A buffer too small (a name or data grown since the key query, a
-      // double-byte name) is grown and the entry asked for again.
-      for (int attempt = 0; attempt < 8 && result == kErrorMoreData; ++attempt) {
-        nameLength = static_cast<std::uint32_t>(name_.size());
-        size = static_cast<std::uint32_t>(data_.size());
-        result = api.EnumValue(key, index, name_.data(), &nameLength, &type, data_.data(), &size);
-        if (result == kErrorMoreData) {
-          if (size > data_.size()) {
-            Reserve(data_, size);
-          } else if (name_.size() < kLongestValueNameBytes) {
-            Reserve(name_, kLongestValueNameBytes);
-          } else {
-            Reserve(data_, data_.size() * 2);
-          }
-        }
-      }
+      EnumeratedValue value;
+      const long result = EnumValueWithData(registry_.Api(), key, index, name_, data_, value);
       // Fewer values than the key query said: some were deleted meanwhile.
       if (result == kErrorNoMoreItems) break;
       if (result != kErrorSuccess) Fail("Failed to read the values of", path);
-      AppendValueLine(out_, std::string_view(name_.data(), nameLength), type, data_.data(), size);
+      AppendValueLine(out_, std::string_view(name_.data(), value.nameLength), value.type,
+                      data_.data(), value.size);
     }
   }
 

@@ -315,6 +315,31 @@ bool TRegistry::RemoveKeyFrom(RegKey start, const std::string& path) {
   return deleted;
 }
 
+long EnumValueWithData(RegistryApi& api, RegKey key, std::uint32_t index, std::vector<char>& name,
+                       std::vector<std::uint8_t>& data, EnumeratedValue& value) {
+  // The longest value name in bytes: two a character in a double-byte code
+  // page.
+  constexpr std::size_t kLongestNameBytes = 2 * kMaxValueNameLength + 2;
+  if (name.empty()) name.resize(256);
+  if (data.empty()) data.resize(256);
+  long result = kErrorMoreData;
+  for (int attempt = 0; attempt < 8 && result == kErrorMoreData; ++attempt) {
+    value.nameLength = static_cast<std::uint32_t>(name.size());
+    value.size = static_cast<std::uint32_t>(data.size());
+    result = api.EnumValue(key, index, name.data(), &value.nameLength, &value.type, data.data(),
+                           &value.size);
+    if (result != kErrorMoreData) break;
+    if (value.size > data.size()) {
+      data.resize(value.size);
+    } else if (name.size() < kLongestNameBytes) {
+      name.resize(kLongestNameBytes);
+    } else {
+      data.resize(data.size() * 2);
+    }
+  }
+  return result;
+}
+
 std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& path,
                            const std::string& name) {
   RegKey key = 0;

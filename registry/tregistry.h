@@ -122,6 +122,16 @@ class TRegistry {
   long lastError_ = kErrorSuccess;
 };
 
+// One value of the open `key` with its data, read into `name` and `data`,
+// which grow as needed (a name or data grown since the key query, a
+// double-byte name). On success `value` says how much of them it fills.
+// Other results as RegEnumValueA gives them: 259 past the last value.
+struct EnumeratedValue {
+  std::uint32_t nameLength = 0, type = 0, size = 0;
+};
+long EnumValueWithData(RegistryApi& api, RegKey key, std::uint32_t index, std::vector<char>& name,
+                       std::vector<std::uint8_t>& data, EnumeratedValue& value);
+
 // Reads one value's data as text through a 256-byte buffer: the data less
 // its last byte. Empty when the key or value cannot be read, or the data is
 // longer than 256 bytes. Opens the key afresh every time; raises nothing.

@@ -280,8 +280,7 @@ TEST(ImportDoubleByteTest, LongestNamesComeBack) {
   EXPECT_FALSE(ImportRegText(
       *api, "REGEDIT4\r\n[HKEY_CURRENT_USER\\" + base.Path() + "\\" + times(256) + "]\r\n", summary,
       error));
-  EXPECT_EQ(error.Text(),
-            "line 2: a key name is longer than 255 characters. Nothing was changed.");
+  EXPECT_EQ(error.Text(), "line 2: a key name is longer than 255 characters. Nothing was changed.");
 }
 #endif
 
