@@ -146,16 +146,18 @@ bool CleanCommand(CleanContext& context) {
   host.SetProgressPosition(0);
   context.undoFile.clear();
 
-  const int count = lvax.Count();
+  // The rows as they stand now. The window lets messages through while the
+  // clean works, and a tick changed meanwhile must not reach a row whose
+  // deletion the undo file does not hold.
+  const std::vector<Finding> rows = lvax.Rows();
+  const int count = static_cast<int>(rows.size());
   // First the undo file, before anything is deleted. A row whose deletion
   // could not be undone is left alone.
   std::string undo;
-  std::vector<bool> leftAlone(static_cast<std::size_t>(count), false);
+  std::vector<bool> leftAlone(rows.size(), false);
   try {
-    for (int i = 0; i < count; ++i) {
-      const Finding& row = lvax.Row(i);
-      if (row.Checked)
-        leftAlone[static_cast<std::size_t>(i)] = !AppendRowUndo(context.registry, row, undo);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].Checked) leftAlone[i] = !AppendRowUndo(context.registry, rows[i], undo);
     }
   } catch (const std::exception& error) {
     return ReportFailure(context, std::string("Nothing was cleaned: ") + error.what());
@@ -163,18 +165,19 @@ bool CleanCommand(CleanContext& context) {
   if (!undo.empty()) {
     std::string error;
     context.undoFile = WriteUndoFile(context.undoFolders, "REGEDIT4\r\n" + undo, NowLocal(), error);
-    if (context.undoFile.empty())
+    if (context.undoFile.empty()) {
       return ReportFailure(context, "Nothing was cleaned: " + error + ".");
+    }
   }
 
   std::vector<Finding> kept;
-  for (int i = 0; i < count; ++i) {
-    const Finding& row = lvax.Row(i);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Finding& row = rows[i];
     if (!row.Checked) {
       kept.push_back(row);
       continue;
     }
-    if (leftAlone[static_cast<std::size_t>(i)]) continue;
+    if (leftAlone[i]) continue;
     try {
       CleanRow(context.registry, row);
     } catch (const std::exception& error) {

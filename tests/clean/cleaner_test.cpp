@@ -215,6 +215,34 @@ TEST_F(CleanerTest, UndoFileIsWrittenBeforeTheFirstDeletion) {
   EXPECT_EQ(watching.changesBeforeUndoFile, 0);
 }
 
+// The window lets messages through while a clean works: a row ticked then
+// was not in the undo file, and must not be deleted.
+class TickingOnFirstCall final : public ForwardingRegistry {
+ public:
+  TickingOnFirstCall(RegistryApi& inner, FindingsList& list)
+      : ForwardingRegistry(inner), list_(list) {}
+
+ protected:
+  void OnCall() override {
+    if (!done_) list_.SetChecked(1, true);
+    done_ = true;
+  }
+
+ private:
+  FindingsList& list_;
+  bool done_ = false;
+};
+
+TEST_F(CleanerTest, ATickChangedWhileTheCleanRunsIsNotActedOn) {
+  Seeded();
+  lvax_.Assign({Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
+                Row(kCategoryTypedUrl, "url2", "\\TypedURLs", false)});
+  TickingOnFirstCall ticking(*api_, lvax_);
+  ASSERT_TRUE(Clean(ticking));
+  EXPECT_FALSE(seed_.Exists(base_.Path() + "\\TypedURLs", "url1"));
+  EXPECT_TRUE(seed_.Exists(base_.Path() + "\\TypedURLs", "url2"));
+}
+
 TEST_F(CleanerTest, NoUndoFileNoDeletion) {
   const TreeKey before = Seeded();
   const std::vector<Finding> rows = {Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
