@@ -1,5 +1,6 @@
 #include "clean/cleaner.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "clean/reg_export.h"
 #include "clean/reg_format.h"
 #include "clean/undo_file.h"
+#include "registry/code_page.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 #include "registry/unique_key.h"
@@ -31,20 +33,21 @@ Action ActionOf(const std::string& category) {
 }
 
 // The path as a key line names it: no leading, doubled or trailing
-// backslashes.
+// backslashes. A backslash that is the second byte of a double-byte
+// character is no separator.
 std::string KeyLinePath(const std::string& path) {
   std::string clean;
-  for (const char c : path) {
-    if (c == '\\' && (clean.empty() || clean.back() == '\\')) continue;
-    clean.push_back(c);
+  bool afterSeparator = true;
+  for (std::size_t i = 0; i < path.size();) {
+    const std::size_t size =
+        std::max<std::size_t>(CharacterSize(std::string_view(path).substr(i)), 1);
+    const bool separator = size == 1 && path[i] == '\\';
+    if (!(separator && afterSeparator)) clean.append(path, i, size);
+    afterSeparator = separator;
+    i += size;
   }
-  if (!clean.empty() && clean.back() == '\\') clean.pop_back();
+  if (afterSeparator && !clean.empty()) clean.pop_back();
   return clean;
-}
-
-std::string KeyLine(const std::string& keyLinePath) {
-  return keyLinePath.empty() ? "\r\n[HKEY_CURRENT_USER]\r\n"
-                             : "\r\n[HKEY_CURRENT_USER\\" + keyLinePath + "]\r\n";
 }
 
 // A row of the missing path check that empties the key's unnamed value
@@ -119,7 +122,7 @@ bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo) {
     throw ERegistryException("Failed to get data for '" + name + "'");
   }
   if (!before.existed && !emptiesDefault) return true;
-  undo += KeyLine(keyPath);
+  AppendKeyLine(undo, kHkeyCurrentUser, keyPath);
   if (before.existed) {
     AppendValueLine(undo, name, before.type, before.data.data(), before.data.size());
   } else {

@@ -14,12 +14,6 @@ namespace {
 // for each character.
 constexpr std::size_t kKeyNameBytes = 2 * kMaxKeyNameLength + 2;
 
-std::string LowerCased(const std::string& path) {
-  std::string lower = path;
-  for (char& c : lower) c = LowerCase1252(c);
-  return lower;
-}
-
 // The values of an open key with their data, in the registry's order.
 long ReadValues(RegistryApi& api, RegKey key,
                 std::vector<std::pair<std::string, SavedValue>>& out) {
@@ -106,7 +100,7 @@ long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, Saved
 
 bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
   if (created_.empty()) return false;
-  const std::string lower = LowerCased(path);
+  const std::string lower = LowerCased1252(path);
   for (std::size_t end = 0; end != std::string::npos;) {
     end = lower.find('\\', end + 1);
     if (created_.count({root, lower.substr(0, end)})) return true;
@@ -116,7 +110,7 @@ bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
 
 void ImportJournal::KeyCreated(int line, RegKey root, const std::string& topmostNewKey) {
   changes_.push_back({Change::kKeyCreated, line, root, topmostNewKey, {}, {}, {}});
-  created_.insert({root, LowerCased(topmostNewKey)});
+  created_.insert({root, LowerCased1252(topmostNewKey)});
 }
 
 void ImportJournal::ValueChanging(int line, RegKey root, const std::string& path,

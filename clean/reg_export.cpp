@@ -55,13 +55,7 @@ class Exporter {
       }
     }
 
-    out_.append("\r\n[");
-    out_.append(RootName(root_));
-    if (!path.empty()) {
-      out_.push_back('\\');
-      out_.append(path);
-    }
-    out_.append("]\r\n");
+    AppendKeyLine(out_, root_, path);
 
     if (opened) {
       KeyInfo facts;

@@ -88,6 +88,16 @@ bool IsPlainText(const std::uint8_t* data, std::size_t size) {
   return size > 0 && data[size - 1] == 0 && std::find(data, data + size - 1, 0) == data + size - 1;
 }
 
+void AppendKeyLine(std::string& out, RegKey root, std::string_view path) {
+  out.append("\r\n[");
+  out.append(RootName(root));
+  if (!path.empty()) {
+    out.push_back('\\');
+    out.append(path);
+  }
+  out.append("]\r\n");
+}
+
 void AppendValueLine(std::string& out, std::string_view name, std::uint32_t type,
                      const std::uint8_t* data, std::size_t size) {
   if (name.empty()) {

@@ -28,6 +28,10 @@ std::string EscapeQuoted(std::string_view text);
 // only string the quoted form gives back unchanged.
 bool IsPlainText(const std::uint8_t* data, std::size_t size);
 
+// Appends an empty line and the key line "[ROOT\path]" (or "[ROOT]" for the
+// empty path), the path as it is, each with its CRLF.
+void AppendKeyLine(std::string& out, RegKey root, std::string_view path);
+
 // Appends one value line with its CRLF: "@" or the quoted name, "=", and the
 // data in the form that restores the same type and bytes: a quoted text, a
 // dword of exactly four bytes, hex: for binary data, and hex(N): for

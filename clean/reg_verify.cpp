@@ -14,11 +14,7 @@ namespace {
 
 using KeyId = std::pair<RegKey, std::string>;  // root, lower-cased path
 
-KeyId IdOf(RegKey root, const std::string& path) {
-  std::string lower = path;
-  for (char& c : lower) c = LowerCase1252(c);
-  return {root, lower};
-}
+KeyId IdOf(RegKey root, const std::string& path) { return {root, LowerCased1252(path)}; }
 
 bool AtOrBelow(const KeyId& key, const KeyId& top) {
   return key.first == top.first && key.second.compare(0, top.second.size(), top.second) == 0 &&
@@ -78,11 +74,10 @@ Expected ExpectedState(const std::vector<RegOperation>& operations) {
       }
       case RegOperation::kSetValue:
       case RegOperation::kDeleteValue: {
-        std::string name = operation.name;
-        for (char& c : name) c = LowerCase1252(c);
-        expected.values[current][name] = {operation.line, currentPath,
-                                          operation.name, operation.kind == RegOperation::kSetValue,
-                                          operation.type, &operation.data};
+        expected.values[current][LowerCased1252(operation.name)] = {
+            operation.line, currentPath,
+            operation.name, operation.kind == RegOperation::kSetValue,
+            operation.type, &operation.data};
         break;
       }
     }

@@ -33,6 +33,12 @@ std::optional<unsigned char> UnicodeToCp1252(char16_t unit) {
   return static_cast<unsigned char>(0x80 + (it - kUpperHalf.begin()));
 }
 
+std::string LowerCased1252(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = LowerCase1252(c);
+  return lower;
+}
+
 char LowerCase1252(char character) {
   const auto c = static_cast<unsigned char>(character);
   if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {

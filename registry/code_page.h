@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace veltrane {
@@ -21,6 +22,8 @@ std::optional<unsigned char> UnicodeToCp1252(char16_t unit);
 // pairs of its upper half (Š š, Œ œ, Ž ž, Ÿ ÿ).
 char LowerCase1252(char character);
 char UpperCase1252(char character);
+// A name lower-cased that way, for comparing names as the registry does.
+std::string LowerCased1252(std::string_view text);
 
 // The bytes of the character that `text` begins with: 2 for a lead byte of
 // the system's double-byte code page and the byte after it, else 1 (0 for
