@@ -1,6 +1,7 @@
 # Test set-up shared by every folder.
 #
-#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN])
+#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN]
+#                     [PREFIX name [SCREEN_SIZE WxHxD]])
 #
 # builds one GoogleTest program and registers it as a single CTest entry:
 # under Wine a process start costs about a second, so one entry per program
@@ -11,6 +12,11 @@
 # (machine-wide values and the shared history keys), wine_user_registry
 # (throwaway keys under HKCU\Software, which a restore of the whole of
 # HKCU\Software would bring back if it ran in between).
+# PREFIX name runs the test in a Wine prefix of its own under the build
+# folder (wine-<name>), with its own X server and wineserver, for a test that
+# changes what every program of a prefix sees when it starts (the display's
+# dpi): it takes no turns with the others. SCREEN_SIZE is that X server's
+# screen (1280x1024x24 unless given).
 enable_testing()
 
 if(VELTRANE_WIN32)
@@ -31,7 +37,7 @@ else()
 endif()
 
 function(veltrane_add_test)
-  cmake_parse_arguments(T "SCREEN" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "SCREEN" "NAME;TIMEOUT;PREFIX;SCREEN_SIZE" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # GCC 12 at -O2 warns falsely about std::string concatenations
@@ -39,7 +45,20 @@ function(veltrane_add_test)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(${T_NAME} PRIVATE -Wno-restrict)
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  if(T_PREFIX AND VELTRANE_WIN32)
+    set(state VELTRANE_WINE_STATE=wine-${T_PREFIX})
+    if(T_SCREEN_SIZE)
+      list(APPEND state VELTRANE_WINE_SCREEN=${T_SCREEN_SIZE})
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${CMAKE_COMMAND} -E env ${state} ${VELTRANE_WINE_RUN}
+                                    $<TARGET_FILE:${T_NAME}> --gtest_brief=1)
+    add_test(NAME wine_stop_${T_PREFIX}
+             COMMAND ${CMAKE_COMMAND} -E env ${state} ${VELTRANE_WINE_RUN} --stop)
+    set_tests_properties(wine_stop_${T_PREFIX} PROPERTIES FIXTURES_CLEANUP wine-${T_PREFIX})
+    set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine-${T_PREFIX})
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
@@ -50,7 +69,7 @@ function(veltrane_add_test)
   if(T_LOCKS)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
   endif()
-  if(VELTRANE_WIN32)
+  if(VELTRANE_WIN32 AND NOT T_PREFIX)
     set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()

@@ -27,22 +27,6 @@ namespace {
 
 using ::testing::ElementsAreArray;
 
-// Wine waits up to two seconds for a window manager to confirm that a
-// hidden window is gone; the test display has none. Unmanaged windows look
-// and behave the same there, without the wait.
-class UnmanagedWindows : public ::testing::Environment {
- public:
-  void SetUp() override {
-    managed_ = std::make_unique<ReplacedValue>(registry_, kHkeyCurrentUser,
-                                               "Software\\Wine\\X11 Driver", "Managed", "N");
-  }
-  void TearDown() override { managed_.reset(); }
-
- private:
-  Win32Registry registry_;
-  std::unique_ptr<ReplacedValue> managed_;
-};
-
 const auto* const kUnmanagedWindows = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
 
 struct Placement {
