@@ -24,6 +24,7 @@
 #include "controls/scale.h"
 #include "tests/app/support/app_test.h"
 #include "tests/support/findings.h"
+#include "tests/support/run_program.h"
 
 namespace veltrane::testing {
 namespace {
@@ -37,6 +38,29 @@ const auto* const kUnmanagedWindows = ::testing::AddGlobalTestEnvironment(new Un
 struct Place {
   int id, left, top, width = -1, height = -1;
 };
+
+// The glyph `id` drawn for the display scale nearest to `dpi`, as the
+// program carries it.
+Image Glyph(int id, int dpi) {
+  Image picture;
+  const HMODULE module = LoadLibraryExA(WindowsPath(VELTRANE_EXE).c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!module) return picture;
+  const int step = (PictureScaleForDpi(dpi) - 100) / 25;
+  const UniqueBitmap bitmap(static_cast<HBITMAP>(LoadImageA(
+      module, MAKEINTRESOURCEA(id + 1000 * step), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  BITMAP info{};
+  if (bitmap && GetObjectA(bitmap.get(), sizeof info, &info)) {
+    picture = Image(info.bmWidth, info.bmHeight, 0);
+    MemoryDC dc;
+    SelectGuard select(dc.get(), bitmap.get());
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) picture.at(x, y) = GetPixel(dc.get(), x, y);
+    }
+  }
+  FreeLibrary(module);
+  return picture;
+}
 
 class ScaledAppTest : public ::testing::TestWithParam<int> {
  protected:
@@ -164,6 +188,26 @@ TEST_P(ScaledAppTest, EveryWindowScalesItsSizePlacesFontsAndColumnsAndAScanLists
   Settle(main);
   Sleep(300);
   EXPECT_TRUE(SavePng(CaptureClient(main), Shot("main_after_scan")));
+
+  // The glyphs are drawn pixel for pixel as they were made for the scale,
+  // in the middle of their buttons: nothing stretched.
+  for (const auto& [button, glyph] :
+       {std::pair{ids::kGradientButton1, 101}, std::pair{ids::kGradientButton4, 103}}) {
+    SCOPED_TRACE("glyph " + std::to_string(glyph));
+    const Image picture = Glyph(glyph, GetParam());
+    ASSERT_EQ(picture.width, ScaleForDpi(glyph == 103 ? 23 : 20, GetParam()));
+    const Image shown = CaptureClient(app_->Control(button));
+    const int left = shown.width / 2 - picture.width / 2;
+    const int top = (shown.height - picture.height) / 2;
+    int differing = 0;
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        const Color pixel = picture.at(x, y);
+        differing += pixel != RGB(255, 255, 255) && shown.at(left + x, top + y) != pixel;
+      }
+    }
+    EXPECT_EQ(differing, 0);
+  }
 
   CheckDialog(ids::kLabout, "About", ids::kAboutPanel, 344, 195,
               {
