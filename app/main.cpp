@@ -2,7 +2,6 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <memory>
 
@@ -21,25 +20,6 @@
 #include "scan/win32_file_probe.h"
 
 namespace {
-
-// COM on the interface thread, for as long as the windows live: screen
-// readers' requests for the controls' accessible objects are answered
-// through it.
-class ComApartment {
- public:
-  ComApartment()
-      : initialised_(
-            SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
-  }
-  ~ComApartment() {
-    if (initialised_) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialised_;
-};
 
 // How long the splash stays up while nothing else happens.
 constexpr ULONGLONG kSplashMilliseconds = 400;
@@ -62,7 +42,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   using namespace veltrane;
 
   // 1. Initialise the application.
-  const ComApartment com;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   Win32Registry registry;

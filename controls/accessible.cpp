@@ -10,6 +10,45 @@
 namespace veltrane {
 namespace {
 
+template <typename Function>
+Function Lookup(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+// The system's accessibility library and what it needs of COM, loaded when
+// a screen reader first asks, so that a program nobody reads aloud does
+// not start them. COM is initialised on the thread that asks first: the
+// interface thread, which every window of the program belongs to.
+struct Oleacc {
+  decltype(&CreateStdAccessibleProxyW) createProxy = nullptr;
+  decltype(&CreateStdAccessibleObject) createObject = nullptr;
+  decltype(&LresultFromObject) lresultFromObject = nullptr;
+  decltype(&SysAllocStringLen) allocString = nullptr;
+
+  bool Ready() const { return createProxy && createObject && lresultFromObject && allocString; }
+};
+
+const Oleacc& Library() {
+  static const Oleacc library = [] {
+    Oleacc loaded;
+    const HMODULE ole32 = LoadLibraryA("ole32.dll");
+    const auto initialise = Lookup<decltype(&CoInitializeEx)>(ole32, "CoInitializeEx");
+    if (!initialise) return loaded;
+    initialise(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const HMODULE oleacc = LoadLibraryA("oleacc.dll");
+    loaded.createProxy =
+        Lookup<decltype(&CreateStdAccessibleProxyW)>(oleacc, "CreateStdAccessibleProxyW");
+    loaded.createObject =
+        Lookup<decltype(&CreateStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
+    loaded.lresultFromObject = Lookup<decltype(&LresultFromObject)>(oleacc, "LresultFromObject");
+    loaded.allocString =
+        Lookup<decltype(&SysAllocStringLen)>(LoadLibraryA("oleaut32.dll"), "SysAllocStringLen");
+    return loaded;
+  }();
+  return library;
+}
+
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The system's object with the control's role and name laid over it: what
@@ -71,13 +110,12 @@ class ControlAccessible final : public IAccessible {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window_, text.data(), length + 1)));
     if (text.empty()) return inner_->get_accName(child, name);
-    *name = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *name = Library().allocString(text.data(), static_cast<UINT>(text.size()));
     return *name ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!IsSelf(child)) return inner_->get_accRole(child, role);
     if (!role) return E_POINTER;
-    VariantInit(role);
     role->vt = VT_I4;
     role->lVal = role_;
     return S_OK;
@@ -156,15 +194,15 @@ class ControlAccessible final : public IAccessible {
   std::atomic<ULONG> references_{1};
 };
 
-IAccessible* SystemObject(HWND window, const wchar_t* standardClass) {
+IAccessible* SystemObject(const Oleacc& library, HWND window, const wchar_t* standardClass) {
   void* object = nullptr;
   if (!RunningUnderWine() &&
-      SUCCEEDED(CreateStdAccessibleProxyW(window, standardClass, OBJID_CLIENT,
-                                          __uuidof(IAccessible), &object)) &&
+      SUCCEEDED(library.createProxy(window, standardClass, OBJID_CLIENT, __uuidof(IAccessible),
+                                    &object)) &&
       object) {
     return static_cast<IAccessible*>(object);
   }
-  if (SUCCEEDED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), &object))) {
+  if (SUCCEEDED(library.createObject(window, OBJID_CLIENT, __uuidof(IAccessible), &object))) {
     return static_cast<IAccessible*>(object);
   }
   return nullptr;
@@ -175,10 +213,12 @@ IAccessible* SystemObject(HWND window, const wchar_t* standardClass) {
 LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const wchar_t* standardClass,
                         long role) {
   if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return 0;
-  IAccessible* inner = SystemObject(window, standardClass);
+  const Oleacc& library = Library();
+  if (!library.Ready()) return 0;
+  IAccessible* inner = SystemObject(library, window, standardClass);
   if (!inner) return 0;
   auto* object = new ControlAccessible(inner, window, role);
-  const LRESULT answer = LresultFromObject(__uuidof(IAccessible), wParam, object);
+  const LRESULT answer = library.lresultFromObject(__uuidof(IAccessible), wParam, object);
   object->Release();
   return answer > 0 ? answer : 0;
 }

@@ -13,8 +13,8 @@
 //     }
 //     break;
 //
-// The thread must have COM initialised; without it the answer is 0 and
-// the system's default object is used.
+// The system's accessibility library and COM are loaded and initialised
+// on the first request, on the thread it comes to.
 #pragma once
 
 #include <windows.h>

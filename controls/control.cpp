@@ -38,7 +38,7 @@ bool TControl::CreateControl(ATOM windowClass, const char* title, HWND parent, i
   top_ = top;
   width_ = width;
   height_ = height;
-  if (!Handle()) StoreDpi(DpiOf(parent));
+  StoreDpi(DpiOf(parent));
   const int dpi = Dpi();
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   if (visible_) style |= WS_VISIBLE;
@@ -182,7 +182,9 @@ void TTextControl::SetFont(const FontDesc& font) {
 
 bool TTextControl::CreateControl(ATOM windowClass, HWND parent, int left, int top, int width,
                                  int height, int id, DWORD style, DWORD exStyle) {
-  if (!Handle()) font_.SetDpi(DpiOf(parent));
+  // The parent's font is read back at the parent's dpi, which the control
+  // takes.
+  font_.SetDpi(DpiOf(parent));
   font_.Inherit(parent);
   return TControl::CreateControl(windowClass, WindowText().c_str(), parent, left, top, width,
                                  height, id, style, exStyle);
