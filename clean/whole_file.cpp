@@ -76,6 +76,22 @@ void WholeFile::Write(std::string_view bytes) {
   }
 }
 
+void WholeFile::Rewind() {
+  if (file_ == -1) Raise("cannot rewind " + temporary_ + ": it is not open", 0);
+#ifdef _WIN32
+  const HANDLE handle = AsHandle(file_);
+  if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !SetEndOfFile(handle)) {
+    Raise("cannot rewind " + temporary_, LastErrorCode());
+  }
+#else
+  const int fd = static_cast<int>(file_);
+  if (::lseek(fd, 0, SEEK_SET) != 0 || ::ftruncate(fd, 0) != 0) {
+    Raise("cannot rewind " + temporary_, LastErrorCode());
+  }
+#endif
+}
+
 void WholeFile::Close() {
   if (file_ == -1) return;
 #ifdef _WIN32

@@ -1,36 +1,22 @@
 #include "registry/memory_registry.h"
 
-#include "registry/code_page.h"
-
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
 
+#include "base/names.h"
+#include "base/text.h"
+
 namespace veltrane {
 namespace {
 
 constexpr std::uint32_t kDeleteRight = 0x10000;
 constexpr std::uint32_t kAllRights = 0xFFFFFFFFu;
-
-// Sort key of each byte: its Windows-1252 character, lower-cased, as a
-// Unicode code point. The registry orders names by these.
-std::array<char16_t, 256> MakeSortKeys() {
-  std::array<char16_t, 256> keys{};
-  for (unsigned c = 0; c < 256; ++c) {
-    keys[c] = Cp1252ToUnicode(static_cast<unsigned char>(LowerCase1252(static_cast<char>(c))));
-  }
-  return keys;
-}
-
-const std::array<char16_t, 256> kSortKeys = MakeSortKeys();
-
-// Names reach advapi32 as C strings: everything after a zero byte is lost.
-std::string CName(const std::string& name) { return std::string(name.c_str()); }
 
 bool IsStringType(std::uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
@@ -40,28 +26,43 @@ bool IsStringType(std::uint32_t type) {
 // backslashes name no extra level.
 class PathNames {
  public:
-  explicit PathNames(std::string_view path) : rest_(path) {}
-  bool Next(std::string_view* name) {
-    while (!rest_.empty() && rest_.front() == '\\') rest_.remove_prefix(1);
+  explicit PathNames(std::u16string_view path) : rest_(path) {}
+  bool Next(std::u16string_view* name) {
+    while (!rest_.empty() && rest_.front() == u'\\') rest_.remove_prefix(1);
     if (rest_.empty()) return false;
-    const std::size_t end = std::min(rest_.find('\\'), rest_.size());
+    const std::size_t end = std::min(rest_.find(u'\\'), rest_.size());
     *name = rest_.substr(0, end);
     rest_.remove_prefix(end);
     return true;
   }
 
  private:
-  std::string_view rest_;
+  std::u16string_view rest_;
 };
 
 // A leading backslash is refused (161), a name over 255 characters too (87).
-long CheckPath(const std::string& path) {
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+long CheckPath(std::u16string_view path) {
+  if (!path.empty() && path.front() == u'\\') return kErrorBadPathname;
   PathNames names(path);
-  for (std::string_view name; names.Next(&name);) {
+  for (std::u16string_view name; names.Next(&name);) {
     if (name.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
   }
   return kErrorSuccess;
+}
+
+struct NameLess {
+  bool operator()(const std::u16string& a, const std::u16string& b) const {
+    return CompareNames(a, b) < 0;
+  }
+};
+
+std::vector<std::uint8_t> UnitBytes(std::u16string_view units) {
+  std::vector<std::uint8_t> bytes(units.size() * 2);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    bytes[2 * i] = static_cast<std::uint8_t>(units[i]);
+    bytes[2 * i + 1] = static_cast<std::uint8_t>(units[i] >> 8);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -70,7 +71,7 @@ long CheckPath(const std::string& path) {
 // listing asks for entry 0, 1, 2 ... and must not walk from the front each
 // time.
 template <class T>
-using NameTree = __gnu_pbds::tree<std::string, T, RegistryNameLess, __gnu_pbds::rb_tree_tag,
+using NameTree = __gnu_pbds::tree<std::u16string, T, NameLess, __gnu_pbds::rb_tree_tag,
                                   __gnu_pbds::tree_order_statistics_node_update>;
 
 // A name tree made on first use: most keys have no subkeys or no values,
@@ -79,23 +80,23 @@ template <class T>
 class Table {
  public:
   std::size_t Size() const { return tree_ ? tree_->size() : 0; }
-  T* Find(const std::string& name) {
+  T* Find(const std::u16string& name) {
     if (!tree_) return nullptr;
     const auto it = tree_->find(name);
     return it == tree_->end() ? nullptr : &it->second;
   }
   // The entry at `index` in registry order; the index must exist.
-  std::pair<const std::string&, T&> At(std::size_t index) {
+  std::pair<const std::u16string&, T&> At(std::size_t index) {
     const auto it = tree_->find_by_order(index);
     return {it->first, it->second};
   }
   // The entry's name stays put for as long as the entry lives.
-  std::pair<const std::string*, T*> Insert(const std::string& name, T value) {
+  std::pair<const std::u16string*, T*> Insert(const std::u16string& name, T value) {
     if (!tree_) tree_ = std::make_unique<NameTree<T>>();
     const auto it = tree_->insert({name, std::move(value)}).first;
     return {&it->first, &it->second};
   }
-  void Erase(const std::string& name) {
+  void Erase(const std::u16string& name) {
     tree_->erase(name);
     if (tree_->empty()) tree_.reset();
   }
@@ -111,36 +112,14 @@ class Table {
   std::unique_ptr<NameTree<T>> tree_;
 };
 
+// String data is kept as the registry keeps it, in UTF-16.
 struct StoredValue {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
 };
 
-namespace {
-
-// A value's type, size and data as the query calls hand them out: too small
-// a buffer gets 234 and the size needed, and nothing else; string data that
-// lacks its terminating zero gets one after it when there is room.
-long DeliverValue(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* dataSize) {
-  const auto size = static_cast<std::uint32_t>(value.data.size());
-  if (type) *type = value.type;
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return kErrorMoreData;
-  }
-  if (data && size > 0) {
-    std::memcpy(data, value.data.data(), size);
-    if (IsStringType(value.type) && size < *dataSize && value.data.back() != 0) data[size] = 0;
-  }
-  if (dataSize) *dataSize = size;
-  return kErrorSuccess;
-}
-
-}  // namespace
-
 struct MemoryRegistry::Node {
-  const std::string* name = nullptr;  // its entry's name in the parent's table
+  const std::u16string* name = nullptr;  // its entry's name in the parent's table
   Node* parent = nullptr;
   bool deleted = false;
   std::uint32_t granted = kAllRights;
@@ -149,20 +128,48 @@ struct MemoryRegistry::Node {
   Table<StoredValue> values;
 };
 
-bool RegistryNameLess::operator()(const std::string& a, const std::string& b) const {
-  const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-  const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    if (pa[i] == pb[i]) continue;
-    const auto ka = kSortKeys[pa[i]];
-    const auto kb = kSortKeys[pb[i]];
-    if (ka != kb) return ka < kb;
-  }
-  return a.size() < b.size();
+MemoryRegistry::MemoryRegistry() : codePage_(ProcessCodePage()) {}
+
+bool MemoryRegistry::Wide(const std::string& text, std::u16string& units) const {
+  auto converted = ToUtf16(std::string_view(text.c_str()), codePage_);
+  if (!converted) return false;
+  units = *std::move(converted);
+  return true;
 }
 
-MemoryRegistry::MemoryRegistry() = default;
+// A value's type, size and data as the query calls hand them out: string
+// data in the 8-bit code page, sized in its bytes; too small a buffer gets
+// 234 and the size needed, and nothing else; string data that lacks its
+// terminating zero gets one after it when there is room. String data with
+// no exact 8-bit form gives 1113, whenever its size or bytes are asked for.
+long MemoryRegistry::Deliver(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* dataSize) const {
+  if (type) *type = value.type;
+  if (!dataSize) return kErrorSuccess;
+  std::optional<std::string> text;
+  if (IsStringType(value.type)) {
+    if (value.data.size() % 2 != 0) return kErrorNoUnicodeTranslation;
+    std::u16string units(value.data.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      units[i] = static_cast<char16_t>(value.data[2 * i] | value.data[2 * i + 1] << 8);
+    }
+    text = FromUtf16(units, codePage_);
+    if (!text) return kErrorNoUnicodeTranslation;
+  }
+  const auto* bytes =
+      text ? reinterpret_cast<const std::uint8_t*>(text->data()) : value.data.data();
+  const auto size = static_cast<std::uint32_t>(text ? text->size() : value.data.size());
+  if (data && *dataSize < size) {
+    *dataSize = size;
+    return kErrorMoreData;
+  }
+  if (data && size > 0) {
+    std::memcpy(data, bytes, size);
+    if (text && size < *dataSize && bytes[size - 1] != 0) data[size] = 0;
+  }
+  *dataSize = size;
+  return kErrorSuccess;
+}
 
 MemoryRegistry::~MemoryRegistry() {
   // Take the trees apart one key at a time: left to the destructors, a deep
@@ -173,7 +180,7 @@ MemoryRegistry::~MemoryRegistry() {
   while (!pending.empty()) {
     std::shared_ptr<Node> node = std::move(pending.back());
     pending.pop_back();
-    node->subkeys.ForEach([&](const std::string&, std::shared_ptr<Node>& child) {
+    node->subkeys.ForEach([&](const std::u16string&, std::shared_ptr<Node>& child) {
       pending.push_back(std::move(child));
     });
     node->subkeys.Clear();
@@ -215,15 +222,15 @@ long MemoryRegistry::Use(RegKey key, std::uint32_t right, Node** node) {
   return kErrorSuccess;
 }
 
-long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool create,
+long MemoryRegistry::Walk(const Slot* start, const std::u16string& path, bool create,
                           const Slot** found, bool* created) {
   if (long r = CheckPath(path)) return r;
   PathNames names(path);
   const Slot* node = start;
-  std::string_view name;
+  std::u16string_view name;
   bool missing = false;
   while (names.Next(&name)) {
-    const Slot* child = (*node)->subkeys.Find(std::string(name));
+    const Slot* child = (*node)->subkeys.Find(std::u16string(name));
     if (!child) {
       missing = true;
       break;
@@ -241,7 +248,7 @@ long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool creat
       child->parent = &parent;
       Touch(*child);
       Touch(parent);
-      const auto [childName, slot] = parent.subkeys.Insert(std::string(name), std::move(child));
+      const auto [childName, slot] = parent.subkeys.Insert(std::u16string(name), std::move(child));
       (*slot)->name = childName;
       node = slot;
       if (created) *created = true;
@@ -253,7 +260,8 @@ long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool creat
 
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   ++calls_;
-  const std::string path = CName(subkey);
+  std::u16string path;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   if (path.empty()) {
     *result = parent;
     return kErrorSuccess;
@@ -270,10 +278,12 @@ long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* r
 long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                RegKey* result) {
   ++calls_;
+  std::u16string path;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
   const Slot* node = nullptr;
-  if (long r = Walk(start, CName(subkey), false, &node, nullptr)) return r;
+  if (long r = Walk(start, path, false, &node, nullptr)) return r;
   if (access & ~(*node)->granted) return kErrorAccessDenied;
   *result = NewHandle(*node, access);
   return kErrorSuccess;
@@ -282,9 +292,10 @@ long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::ui
 long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                  RegKey* result, std::uint32_t* disposition) {
   ++calls_;
+  std::u16string path;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
-  const std::string path = CName(subkey);
   // An existing key that refuses the rights asked for is refused before
   // anything is made, so a failed create leaves no keys behind.
   const Slot* node = nullptr;
@@ -298,22 +309,28 @@ long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::
   return kErrorSuccess;
 }
 
+long MemoryRegistry::CreateKeyUtf16(RegKey parent, const std::u16string& name) {
+  ++calls_;
+  const Slot* start = nullptr;
+  if (long r = Resolve(parent, &start, nullptr)) return r;
+  const Slot* node = nullptr;
+  return Walk(start, name, true, &node, nullptr);
+}
+
 long MemoryRegistry::QueryInfoKey(RegKey key, KeyInfo* info) {
   Node* node = nullptr;
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   KeyInfo facts;
   facts.subkeyCount = static_cast<std::uint32_t>(node->subkeys.Size());
   facts.valueCount = static_cast<std::uint32_t>(node->values.Size());
-  node->subkeys.ForEach([&](const std::string& name, const std::shared_ptr<Node>&) {
+  node->subkeys.ForEach([&](const std::u16string& name, const std::shared_ptr<Node>&) {
     facts.longestSubkeyName =
         std::max(facts.longestSubkeyName, static_cast<std::uint32_t>(name.size()));
   });
-  node->values.ForEach([&](const std::string& name, const StoredValue& value) {
+  node->values.ForEach([&](const std::u16string& name, const StoredValue& value) {
     facts.longestValueName =
         std::max(facts.longestValueName, static_cast<std::uint32_t>(name.size()));
-    // The registry keeps strings in UTF-16: two bytes for each one given.
-    const std::size_t stored = value.data.size() * (IsStringType(value.type) ? 2 : 1);
-    facts.longestData = std::max(facts.longestData, static_cast<std::uint32_t>(stored));
+    facts.longestData = std::max(facts.longestData, static_cast<std::uint32_t>(value.data.size()));
   });
   facts.lastWriteTime = node->lastWriteTime;
   *info = facts;
@@ -326,10 +343,11 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
   if (long r = Use(key, kKeyEnumerateSubKeys, &node)) return r;
   if (index >= node->subkeys.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength) return kErrorInvalidParameter;
-  const std::string& found = node->subkeys.At(index).first;
-  if (found.size() >= *nameLength) return kErrorMoreData;
-  std::memcpy(name, found.c_str(), found.size() + 1);
-  *nameLength = static_cast<std::uint32_t>(found.size());
+  const auto found = FromUtf16(node->subkeys.At(index).first, codePage_);
+  if (!found) return kErrorNoUnicodeTranslation;
+  if (found->size() >= *nameLength) return kErrorMoreData;
+  std::memcpy(name, found->c_str(), found->size() + 1);
+  *nameLength = static_cast<std::uint32_t>(found->size());
   return kErrorSuccess;
 }
 
@@ -340,18 +358,20 @@ long MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (index >= node->values.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength || (data && !dataSize)) return kErrorInvalidParameter;
-  const auto [valueName, value] = node->values.At(index);
-  if (long r = DeliverValue(value, type, data, dataSize)) return r;
-  if (valueName.size() >= *nameLength) {
+  const auto [wideName, value] = node->values.At(index);
+  const auto valueName = FromUtf16(wideName, codePage_);
+  if (!valueName) return kErrorNoUnicodeTranslation;
+  if (long r = Deliver(value, type, data, dataSize)) return r;
+  if (valueName->size() >= *nameLength) {
     // As the registry does: as much of the name as fits, cut short.
     if (*nameLength > 0) {
-      std::memcpy(name, valueName.data(), *nameLength - 1);
+      std::memcpy(name, valueName->data(), *nameLength - 1);
       name[*nameLength - 1] = '\0';
     }
     return kErrorMoreData;
   }
-  std::memcpy(name, valueName.c_str(), valueName.size() + 1);
-  *nameLength = static_cast<std::uint32_t>(valueName.size());
+  std::memcpy(name, valueName->c_str(), valueName->size() + 1);
+  *nameLength = static_cast<std::uint32_t>(valueName->size());
   return kErrorSuccess;
 }
 
@@ -360,23 +380,46 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   Node* node = nullptr;
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (data && !dataSize) return kErrorInvalidParameter;
-  const StoredValue* found = node->values.Find(CName(name));
+  std::u16string valueName;
+  if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
+  const StoredValue* found = node->values.Find(valueName);
   if (!found) return kErrorFileNotFound;
-  return DeliverValue(*found, type, data, dataSize);
+  return Deliver(*found, type, data, dataSize);
 }
 
 long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
   Node* node = nullptr;
   if (long r = Use(key, kKeySetValue, &node)) return r;
-  const std::string valueName = CName(name);
+  std::u16string valueName;
+  if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   if (valueName.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (size > 0 && !data) return kErrorNoAccess;
+  std::vector<std::uint8_t> stored(data, data + size);
+  if (IsStringType(type)) {
+    // Zeros inside the data and a missing terminator are kept as they are.
+    const auto units = ToUtf16(
+        std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()), codePage_);
+    if (!units) return kErrorNoUnicodeTranslation;
+    stored = UnitBytes(*units);
+  }
   // A value written again under another spelling keeps its first one.
   StoredValue* value = node->values.Find(valueName);
   if (!value) value = node->values.Insert(valueName, {}).second;
   value->type = type;
-  value->data.assign(data, data + size);
+  value->data = std::move(stored);
+  Touch(*node);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::SetValueUtf16(RegKey key, const std::u16string& name, std::uint32_t type,
+                                   const std::u16string& data) {
+  Node* node = nullptr;
+  if (long r = Use(key, kKeySetValue, &node)) return r;
+  StoredValue* value = node->values.Find(name);
+  if (!value) value = node->values.Insert(name, {}).second;
+  value->type = type;
+  value->data = UnitBytes(data);
   Touch(*node);
   return kErrorSuccess;
 }
@@ -384,7 +427,8 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
   Node* node = nullptr;
   if (long r = Use(key, kKeySetValue, &node)) return r;
-  const std::string valueName = CName(name);
+  std::u16string valueName;
+  if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   if (!node->values.Find(valueName)) return kErrorFileNotFound;
   node->values.Erase(valueName);
   Touch(*node);
@@ -393,16 +437,27 @@ long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
 
 long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   ++calls_;
+  std::u16string path;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
+  return Delete(parent, path);
+}
+
+long MemoryRegistry::DeleteKeyUtf16(RegKey parent, const std::u16string& name) {
+  ++calls_;
+  return Delete(parent, name);
+}
+
+long MemoryRegistry::Delete(RegKey parent, const std::u16string& path) {
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
   const Slot* slot = nullptr;
-  if (long r = Walk(start, CName(subkey), false, &slot, nullptr)) return r;
+  if (long r = Walk(start, path, false, &slot, nullptr)) return r;
   Node& node = **slot;
   if (!node.parent) return kErrorAccessDenied;  // a root cannot go
   if (!(node.granted & kDeleteRight)) return kErrorAccessDenied;
   if (node.subkeys.Size() > 0) return kErrorAccessDenied;
   Node& owner = *node.parent;
-  const std::string name = *node.name;  // the entry goes, and its name with it
+  const std::u16string name = *node.name;  // the entry goes, and its name with it
   node.deleted = true;
   node.parent = nullptr;
   node.name = nullptr;
@@ -420,8 +475,9 @@ long MemoryRegistry::CloseKey(RegKey key) {
 void MemoryRegistry::RestrictAccess(RegKey root, const std::string& path, std::uint32_t granted) {
   const Slot* start = nullptr;
   const Slot* node = nullptr;
-  if (Resolve(root, &start, nullptr) == kErrorSuccess &&
-      Walk(start, path, true, &node, nullptr) == kErrorSuccess) {
+  std::u16string units;
+  if (Wide(path, units) && Resolve(root, &start, nullptr) == kErrorSuccess &&
+      Walk(start, units, true, &node, nullptr) == kErrorSuccess) {
     (*node)->granted = granted;
   }
 }
