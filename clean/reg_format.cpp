@@ -105,6 +105,14 @@ bool IsPlainText(const std::uint8_t* data, std::size_t size) {
 
 RegWriter::RegWriter(RegForm form, unsigned ansiCodePage) : form_(form), codePage_(ansiCodePage) {}
 
+unsigned RegWriter::CodePageOfRegedit4() const {
+  // Only ASCII where the system's code page is said to be UTF-8: Wine writes
+  // 65001 there when a program that runs in UTF-8 by its manifest is the
+  // first to start after a change of locale, while its registry editor goes
+  // on reading the legacy code page. US-ASCII, 20127, holds nothing more.
+  return codePage_ == kUtf8CodePage ? 20127 : codePage_;
+}
+
 void RegWriter::Header() {
   if (form_ == RegForm::kVersion5) out_.append("\xFF\xFE");
   const std::size_t start = out_.size();
@@ -179,8 +187,8 @@ void RegWriter::DeleteValueLine(std::string_view name) {
 void RegWriter::Encode(std::size_t start) {
   const std::string_view text = std::string_view(out_).substr(start);
   if (form_ == RegForm::kRegedit4) {
-    if (IsAscii(text) || ProcessCodePage() == codePage_) return;
-    const auto encoded = Recode(text, ProcessCodePage(), codePage_);
+    if (IsAscii(text)) return;
+    const auto encoded = Recode(text, ProcessCodePage(), CodePageOfRegedit4());
     if (!encoded)
       throw ENoExactForm("a name or text has no form in code page " + std::to_string(codePage_));
     out_.replace(start, std::string::npos, *encoded);
@@ -194,7 +202,7 @@ void RegWriter::Encode(std::size_t start) {
 std::vector<std::uint8_t> RegWriter::EncodedData(const std::uint8_t* data, std::size_t size) const {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (form_ == RegForm::kRegedit4) {
-    const auto encoded = Recode(text, ProcessCodePage(), codePage_);
+    const auto encoded = Recode(text, ProcessCodePage(), CodePageOfRegedit4());
     if (!encoded)
       throw ENoExactForm("a text has no form in code page " + std::to_string(codePage_));
     return std::vector<std::uint8_t>(encoded->begin(), encoded->end());

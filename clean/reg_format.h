@@ -33,9 +33,10 @@ bool IsPlainText(const std::uint8_t* data, std::size_t size);
 
 // The two forms of a .reg file. REGEDIT4 is 8-bit text in the system's ANSI
 // code page, which is how the registry editor reads it; it holds only the
-// characters of that code page. "Windows Registry Editor Version 5.00" is
-// UTF-16LE with a byte-order mark and holds every character; its hex(1),
-// hex(2) and hex(7) data are UTF-16 too.
+// characters of that code page (only ASCII when that is said to be UTF-8,
+// which an editor of a legacy code page would read as something else). "Windows Registry Editor
+// Version 5.00" is UTF-16LE with a byte-order mark and holds every character; its hex(1), hex(2)
+// and hex(7) data are UTF-16 too.
 enum class RegForm { kRegedit4, kVersion5 };
 
 inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
@@ -79,6 +80,7 @@ class RegWriter final : public RegLineSink {
   void Encode(std::size_t start);
   // Text data as the file's hex(N) lines carry it.
   std::vector<std::uint8_t> EncodedData(const std::uint8_t* data, std::size_t size) const;
+  unsigned CodePageOfRegedit4() const;
 
   RegForm form_;
   unsigned codePage_;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,6 +18,17 @@
 
 namespace veltrane::testing {
 namespace {
+
+// `text` as a UTF-16LE file with its byte-order mark.
+std::string ToUtf16Bytes(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  const std::u16string units = ToUtf16(text, kUtf8CodePage).value();
+  for (const char16_t unit : units) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
 
 std::string Range(int first, int count) {
   std::string bytes;
@@ -130,6 +142,50 @@ TEST(ExportNativeTest, StringsWithoutTerminatorAndKeysThatDoNotOpen) {
   api.RestrictAccess(kHkeyCurrentUser, "Software\\Golden\\locked", kKeyRead);
   EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\Golden"),
             ReadFile(std::string(VELTRANE_GOLDEN_DIR) + "native_only.reg"));
+}
+
+// The form follows the system's code page (Control\\Nls\\CodePage, ACP):
+// REGEDIT4 in it while it holds every text, else the whole file UTF-16.
+TEST(ExportNativeTest, WritesTheFormTheSystemsCodePageHolds) {
+  MemoryRegistry api;
+  RegistrySeed(api).Text("Software\\x", "é", "€");
+  EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\x"),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n\"\xE9\"=\"\x80\"\r\n");
+  const std::string version5 = ToUtf16Bytes(
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n"
+      "\"é\"=\"€\"\r\n");
+  // A code page said to be UTF-8 holds only ASCII: Wine writes 65001 there
+  // when a program of UTF-8 starts first after a change of locale.
+  for (const char* codePage : {"65001", "1251"}) {
+    RegistrySeed(api, kHkeyLocalMachine)
+        .Text("SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", codePage);
+    EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\x"), version5) << codePage;
+  }
+}
+
+// A name or text the program's code page cannot carry exactly fails the
+// export, naming its key, and leaves no file: here a process whose code
+// page is Windows-1252 looks at Cyrillic.
+TEST(ExportNativeTest, FailsAndNamesTheKeyRatherThanWriteAStandIn) {
+  MemoryRegistry api;
+  RegistrySeed(api).Text("Software\\x\\Иван", "v", "w");
+  RegistrySeed(api).Text("Software\\y", "Иван", "w");
+  api.SetCodePage(kWesternCodePage);
+  TempFolder folder;
+  const std::string file = folder.Path() + "out.reg";
+  const struct {
+    const char *key, *message;
+  } cases[] = {
+      {"Software\\x", "Failed to list the subkeys of 'HKEY_CURRENT_USER\\Software\\x'"},
+      {"Software\\y", "Failed to read the values of 'HKEY_CURRENT_USER\\Software\\y'"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_THAT([&] { ExportKeyToFile(api, kHkeyCurrentUser, c.key, file); },
+                ::testing::ThrowsMessage<ERegistryException>(::testing::StartsWith(
+                    std::string(c.message) +
+                    ": a name or text there has no exact form in the program's code page")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+  }
 }
 
 TEST(ExportNativeTest, FailedWriteRaisesWithTheSystemCodeAndLeavesTheOldFile) {
