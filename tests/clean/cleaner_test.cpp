@@ -18,6 +18,9 @@
 #include "tests/support/registry_seed.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
+#ifdef _WIN32
+#include "tests/support/wide_seed.h"
+#endif
 
 namespace veltrane::testing {
 namespace {
@@ -357,6 +360,25 @@ TEST(UndoFileTest, CleansOfTheSameSecondGetFilesOfTheirOwn) {
       WriteUndoFile({folder.Path() + "file/sub/", own.Path() + "Veltrane/"}, "x", time, error);
   EXPECT_EQ(moved, own.Path() + "Veltrane/veltrane-undo-20261208-143015.reg");
 }
+
+#ifdef _WIN32
+// %LOCALAPPDATA% named in any script: the undo files go there all the same.
+TEST(UndoFileTest, ThePerUserFolderMayBeNamedInAnyScript) {
+  const TempFolder home;
+  const std::wstring base = WideOf(home.Path() + "Данные 😀");
+  ASSERT_TRUE(CreateDirectoryW(base.c_str(), nullptr));
+  wchar_t saved[1024] = L"";
+  GetEnvironmentVariableW(L"LOCALAPPDATA", saved, 1024);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", base.c_str());
+  const std::string folder = PerUserUndoFolder();
+  SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
+  EXPECT_EQ(folder, home.Path() + "Данные 😀\\Veltrane\\");
+  std::string error;
+  const std::string file = WriteUndoFile({folder}, "REGEDIT4\r\n", NowLocal(), error);
+  EXPECT_EQ(file.rfind(folder + "veltrane-undo-", 0), 0u) << error;
+  EXPECT_EQ(ReadFile(file), "REGEDIT4\r\n");
+}
+#endif
 
 TEST_F(CleanerTest, EmptyListChangesNothing) {
   EXPECT_TRUE(Clean(*api_));

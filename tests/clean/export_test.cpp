@@ -19,17 +19,6 @@
 namespace veltrane::testing {
 namespace {
 
-// `text` as a UTF-16LE file with its byte-order mark.
-std::string ToUtf16Bytes(const std::string& text) {
-  std::string bytes = "\xFF\xFE";
-  const std::u16string units = ToUtf16(text, kUtf8CodePage).value();
-  for (const char16_t unit : units) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
 std::string Range(int first, int count) {
   std::string bytes;
   for (int i = 0; i < count; ++i) bytes.push_back(static_cast<char>(first + i));
@@ -129,6 +118,17 @@ TEST_F(ExportTest, MissingKeyGivesItsKeyLineAlone) {
 }
 
 #ifndef _WIN32
+// `text` as a UTF-16LE file with its byte-order mark.
+std::string ToUtf16Bytes(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  const std::u16string units = ToUtf16(text, kUtf8CodePage).value();
+  for (const char16_t unit : units) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
 TEST(ExportNativeTest, StringsWithoutTerminatorAndKeysThatDoNotOpen) {
   using namespace std::string_literals;
   MemoryRegistry api;

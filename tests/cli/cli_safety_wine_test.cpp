@@ -62,6 +62,19 @@ class CleanOnWine : public ::testing::Test {
     return RunProgram("\"" + Exe() + "\" clean", out, err);
   }
 
+  // The same findings, named and written in every script.
+  void SeedScriptFindings() {
+    user_.Text(own_.Path(), "Ωμέγα", Drive() + "λείπει.exe");
+    user_.Raw(own_.Path() + "\\Иван", "нет", kRegExpandSz, Drive() + "нет\\файл.exe,0" + '\0');
+    user_.Text(kTypedUrls, "адрес", "http://пример.рф/страница");
+    user_.Text(std::string(kExplorer) + "\\RunMRU", "ж", "日本.exe\\1");
+    user_.Raw(std::string(kExplorer) + "\\RecentDocs", "文書", kRegBinary, "\x01\x02");
+    const std::string extension = std::string(kExplorer) + "\\FileExts\\.日本😀";
+    user_.Key(extension + "\\OpenWithProgids");
+    user_.Raw(extension + "\\OpenWithList", "😀", kRegMultiSz,
+              std::string("アプリ.exe\0δύο\0\0", 22));
+  }
+
   TreeKey Software() { return ReadTree(registry_, kHkeyCurrentUser, "Software"); }
 
   Win32Registry registry_;
@@ -162,6 +175,30 @@ TEST_F(CleanOnWine, TwoCleansUndoneNewestFirstWithTheRegistryEditor) {
   for (const std::string& undo : {second, first}) {
     ASSERT_EQ(RunProgram("regedit.exe /s \"" + undo + "\""), 0) << undo;
   }
+  EXPECT_EQ(Difference(expected, Software()), "");
+}
+
+// Names and texts in every script, in every check, with the program in a
+// folder named in Cyrillic: the clean deletes each finding, and the system's
+// registry editor brings back exactly that from its undo file.
+TEST_F(CleanOnWine, ACleanOfEveryScriptUndoneWithTheRegistryEditor) {
+  const std::string folder = program_.Path() + "Программа 😀\\";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(Exe().c_str(), (folder + "veltrane-cli.exe").c_str(), FALSE));
+  SeedScriptFindings();
+  const TreeKey expected = Software();
+  std::string out, err;
+  ASSERT_EQ(RunProgram("\"" + folder + "veltrane-cli.exe\" clean", out, err), 0) << err;
+  const std::string undo = UndoFileOf(err);
+  ASSERT_EQ(undo.rfind(folder + "veltrane-undo-", 0), 0u) << err;
+  EXPECT_EQ(ReadFile(undo).substr(0, 2), "\xff\xfe") << "Version 5.00";
+  EXPECT_FALSE(FindBackupFile(folder).empty()) << "the backup beside it";
+  EXPECT_FALSE(user_.Exists(own_.Path(), "Ωμέγα"));
+  EXPECT_FALSE(user_.Exists(own_.Path() + "\\Иван", "нет"));
+  EXPECT_FALSE(user_.Exists(kTypedUrls, "адрес"));
+  EXPECT_FALSE(user_.Exists(std::string(kExplorer) + "\\FileExts\\.日本😀"));
+
+  ASSERT_EQ(RunProgram("regedit.exe /s \"" + undo + "\""), 0);
   EXPECT_EQ(Difference(expected, Software()), "");
 }
 

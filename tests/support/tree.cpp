@@ -38,7 +38,7 @@ namespace {
 void ReadKey(RegistryApi& api, RegKey key, TreeKey& tree) {
   KeyInfo facts;
   if (api.QueryInfoKey(key, &facts) != kErrorSuccess) return;
-  std::vector<char> name(32768);
+  std::vector<char> name(65536);  // 16383 characters of up to three bytes
   std::vector<std::uint8_t> data(std::max<std::uint32_t>(facts.longestData, 1) + 16);
   for (std::uint32_t i = 0; i < facts.valueCount; ++i) {
     std::uint32_t nameLength = static_cast<std::uint32_t>(name.size());
