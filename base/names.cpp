@@ -21,24 +21,12 @@ char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32
 
 }  // namespace
 
-char16_t LowerCaseUnit(char16_t unit) {
-  if (unit < 0x80) return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit + 32) : unit;
+char16_t LowerCaseBeyondAscii(char16_t unit) {
   return Map(unit, unicode::kToLower, unicode::kToLowerCount);
 }
 
-char16_t UpperCaseUnit(char16_t unit) {
-  if (unit < 0x80) return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit;
+char16_t UpperCaseBeyondAscii(char16_t unit) {
   return Map(unit, unicode::kToUpper, unicode::kToUpperCount);
-}
-
-int CompareNames(std::u16string_view a, std::u16string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    if (a[i] == b[i]) continue;
-    const char16_t la = LowerCaseUnit(a[i]), lb = LowerCaseUnit(b[i]);
-    if (la != lb) return la < lb ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool SameName(std::string_view a, std::string_view b) {

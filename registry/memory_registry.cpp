@@ -56,6 +56,27 @@ struct NameLess {
   }
 };
 
+// String data of ASCII alone, handed out as Deliver does without making a
+// copy of it; nothing when the data holds more than ASCII.
+std::optional<long> DeliverAscii(const std::vector<std::uint8_t>& stored, std::uint8_t* data,
+                                 std::uint32_t* dataSize) {
+  const std::size_t count = stored.size() / 2;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (stored[2 * i] >= 0x80 || stored[2 * i + 1] != 0) return std::nullopt;
+  }
+  const auto size = static_cast<std::uint32_t>(count);
+  if (data && *dataSize < size) {
+    *dataSize = size;
+    return kErrorMoreData;
+  }
+  if (data) {
+    for (std::size_t i = 0; i < count; ++i) data[i] = stored[2 * i];
+    if (size > 0 && size < *dataSize && data[size - 1] != 0) data[size] = 0;
+  }
+  *dataSize = size;
+  return kErrorSuccess;
+}
+
 std::vector<std::uint8_t> UnitBytes(std::u16string_view units) {
   std::vector<std::uint8_t> bytes(units.size() * 2);
   for (std::size_t i = 0; i < units.size(); ++i) {
@@ -130,8 +151,24 @@ struct MemoryRegistry::Node {
 
 MemoryRegistry::MemoryRegistry() : codePage_(ProcessCodePage()) {}
 
+bool MemoryRegistry::Narrow(const std::u16string& units) {
+  if (std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; })) {
+    narrow_.assign(units.begin(), units.end());  // the buffer is reused
+    return true;
+  }
+  auto converted = FromUtf16(units, codePage_);
+  if (!converted) return false;
+  narrow_ = *std::move(converted);
+  return true;
+}
+
 bool MemoryRegistry::Wide(const std::string& text, std::u16string& units) const {
-  auto converted = ToUtf16(std::string_view(text.c_str()), codePage_);
+  const std::string_view name(text.c_str());
+  if (IsAscii(name)) {  // most names: no conversion, and the buffer is reused
+    units.assign(name.begin(), name.end());
+    return true;
+  }
+  auto converted = ToUtf16(name, codePage_);
   if (!converted) return false;
   units = *std::move(converted);
   return true;
@@ -149,6 +186,7 @@ long MemoryRegistry::Deliver(const StoredValue& value, std::uint32_t* type, std:
   std::optional<std::string> text;
   if (IsStringType(value.type)) {
     if (value.data.size() % 2 != 0) return kErrorNoUnicodeTranslation;
+    if (const auto result = DeliverAscii(value.data, data, dataSize)) return *result;
     std::u16string units(value.data.size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
       units[i] = static_cast<char16_t>(value.data[2 * i] | value.data[2 * i + 1] << 8);
@@ -230,7 +268,8 @@ long MemoryRegistry::Walk(const Slot* start, const std::u16string& path, bool cr
   std::u16string_view name;
   bool missing = false;
   while (names.Next(&name)) {
-    const Slot* child = (*node)->subkeys.Find(std::u16string(name));
+    lookup_.assign(name);  // reused: a lookup makes no string of its own
+    const Slot* child = (*node)->subkeys.Find(lookup_);
     if (!child) {
       missing = true;
       break;
@@ -260,7 +299,7 @@ long MemoryRegistry::Walk(const Slot* start, const std::u16string& path, bool cr
 
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   ++calls_;
-  std::u16string path;
+  std::u16string& path = wide_;
   if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   if (path.empty()) {
     *result = parent;
@@ -278,7 +317,7 @@ long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* r
 long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                RegKey* result) {
   ++calls_;
-  std::u16string path;
+  std::u16string& path = wide_;
   if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
@@ -292,7 +331,7 @@ long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::ui
 long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                  RegKey* result, std::uint32_t* disposition) {
   ++calls_;
-  std::u16string path;
+  std::u16string& path = wide_;
   if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
@@ -343,11 +382,11 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
   if (long r = Use(key, kKeyEnumerateSubKeys, &node)) return r;
   if (index >= node->subkeys.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength) return kErrorInvalidParameter;
-  const auto found = FromUtf16(node->subkeys.At(index).first, codePage_);
-  if (!found) return kErrorNoUnicodeTranslation;
-  if (found->size() >= *nameLength) return kErrorMoreData;
-  std::memcpy(name, found->c_str(), found->size() + 1);
-  *nameLength = static_cast<std::uint32_t>(found->size());
+  if (!Narrow(node->subkeys.At(index).first)) return kErrorNoUnicodeTranslation;
+  const std::string& found = narrow_;
+  if (found.size() >= *nameLength) return kErrorMoreData;
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *nameLength = static_cast<std::uint32_t>(found.size());
   return kErrorSuccess;
 }
 
@@ -359,19 +398,19 @@ long MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
   if (index >= node->values.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength || (data && !dataSize)) return kErrorInvalidParameter;
   const auto [wideName, value] = node->values.At(index);
-  const auto valueName = FromUtf16(wideName, codePage_);
-  if (!valueName) return kErrorNoUnicodeTranslation;
+  if (!Narrow(wideName)) return kErrorNoUnicodeTranslation;
+  const std::string& valueName = narrow_;
   if (long r = Deliver(value, type, data, dataSize)) return r;
-  if (valueName->size() >= *nameLength) {
+  if (valueName.size() >= *nameLength) {
     // As the registry does: as much of the name as fits, cut short.
     if (*nameLength > 0) {
-      std::memcpy(name, valueName->data(), *nameLength - 1);
+      std::memcpy(name, valueName.data(), *nameLength - 1);
       name[*nameLength - 1] = '\0';
     }
     return kErrorMoreData;
   }
-  std::memcpy(name, valueName->c_str(), valueName->size() + 1);
-  *nameLength = static_cast<std::uint32_t>(valueName->size());
+  std::memcpy(name, valueName.c_str(), valueName.size() + 1);
+  *nameLength = static_cast<std::uint32_t>(valueName.size());
   return kErrorSuccess;
 }
 
@@ -380,7 +419,7 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   Node* node = nullptr;
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (data && !dataSize) return kErrorInvalidParameter;
-  std::u16string valueName;
+  std::u16string& valueName = wide_;
   if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   const StoredValue* found = node->values.Find(valueName);
   if (!found) return kErrorFileNotFound;
@@ -391,7 +430,7 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
                               const std::uint8_t* data, std::uint32_t size) {
   Node* node = nullptr;
   if (long r = Use(key, kKeySetValue, &node)) return r;
-  std::u16string valueName;
+  std::u16string& valueName = wide_;
   if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   if (valueName.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (size > 0 && !data) return kErrorNoAccess;
@@ -427,7 +466,7 @@ long MemoryRegistry::SetValueUtf16(RegKey key, const std::u16string& name, std::
 long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
   Node* node = nullptr;
   if (long r = Use(key, kKeySetValue, &node)) return r;
-  std::u16string valueName;
+  std::u16string& valueName = wide_;
   if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   if (!node->values.Find(valueName)) return kErrorFileNotFound;
   node->values.Erase(valueName);
@@ -437,7 +476,7 @@ long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
 
 long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   ++calls_;
-  std::u16string path;
+  std::u16string& path = wide_;
   if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   return Delete(parent, path);
 }

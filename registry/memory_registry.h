@@ -81,6 +81,9 @@ class MemoryRegistry final : public RegistryApi {
   // `text` of the 8-bit side (up to a zero byte, as a C string reaches the
   // registry) in UTF-16; false when it has no exact form.
   bool Wide(const std::string& text, std::u16string& units) const;
+  // `units` in the 8-bit code page, into `narrow_`; false when it has no
+  // exact form there.
+  bool Narrow(const std::u16string& units);
   long Deliver(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
                std::uint32_t* dataSize) const;
   RegKey NewHandle(const Slot& node, std::uint32_t access);
@@ -95,6 +98,9 @@ class MemoryRegistry final : public RegistryApi {
   std::uint64_t clock_ = 0;
   std::uint64_t calls_ = 0;
   unsigned codePage_;
+  // Buffers reused from call to call: most calls convert one name.
+  std::u16string wide_, lookup_;
+  std::string narrow_;
 };
 
 }  // namespace veltrane

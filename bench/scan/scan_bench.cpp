@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "bench/heap_meter.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
@@ -155,7 +156,9 @@ int RawWalk(RegistryApi& registry, FileProbe& files, RegKey parent, const std::s
   int missing = 0;
   KeyInfo info;
   if (registry.QueryInfoKey(key, &info) == kErrorSuccess) {
-    std::string buffer(std::max(info.longestValueName, info.longestSubkeyName) + 1, '\0');
+    // Names of up to three bytes a character in the program's UTF-8.
+    std::string buffer(
+        (std::max(info.longestValueName, info.longestSubkeyName) + 1) * MostBytesPerUnit(), '\0');
     if (depth >= 1) {
       for (std::uint32_t i = 0; i < info.valueCount; ++i) {
         std::uint32_t length = static_cast<std::uint32_t>(buffer.size());

@@ -200,6 +200,9 @@ TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
     const std::string xml(text, SizeofResource(module, manifest));
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(xml.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                       "WindowsSettings\">UTF-8</activeCodePage>"),
+              std::string::npos);
   }
   FreeLibrary(module);
 

@@ -324,7 +324,7 @@ TEST_P(RawCalls, TakesDoubledAndTrailingBackslashesAndLongPaths) {
   EXPECT_EQ(api().OpenKeyEx(key_, "\\a", kKeyRead, &key), kErrorBadPathname);
   EXPECT_EQ(api().CreateKeyEx(key_, "\\a", kKeyAllAccess, &key, nullptr), kErrorBadPathname);
 
-  // Deeper than one 8-bit call of Wine takes: 6 names of 60 characters.
+  // Longer than Wine's 8-bit calls take (260 characters): 6 names of 60.
   std::string deep;
   for (char c : std::string("uvwxyz")) deep += (deep.empty() ? "" : "\\") + Bytes(60, c);
   MakeKey(deep);
