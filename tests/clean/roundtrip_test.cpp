@@ -135,6 +135,16 @@ TEST_F(RoundTripTest, EveryScriptThroughOurImporter) {
   });
 }
 
+// The longest names, counted in characters: 255 Cyrillic ones are 510 bytes
+// here, 255 Japanese ones 765, and a value name of 16383 of them 49149.
+TEST_F(RoundTripTest, LongestNamesOfEveryScript) {
+  TreeKey tree;
+  TreeKey& japanese = tree.subkeys[Repeated("Д", 255)].subkeys[Repeated("語", 255)];
+  japanese.values[Repeated("語", 16383)] = Sz(kEmoji);
+  japanese.subkeys[Repeated("😀", 127)];
+  RoundTrip(tree, [&](const std::string& file) { ImportOurselves(file); });
+}
+
 TEST_F(RoundTripTest, RandomTreesThroughOurImporter) {
   std::mt19937 random(20240501);
   const int rounds = OnRealRegistry() ? 6 : 150;
