@@ -133,9 +133,7 @@ void RegWriter::KeyLine(RegKey root, std::string_view path) {
   Encode(start);
 }
 
-void RegWriter::ValueLine(std::string_view name, std::uint32_t type, const std::uint8_t* data,
-                          std::size_t size) {
-  const std::size_t start = out_.size();
+void RegWriter::AppendValueName(std::string_view name) {
   if (name.empty()) {
     out_.push_back('@');
   } else {
@@ -144,6 +142,12 @@ void RegWriter::ValueLine(std::string_view name, std::uint32_t type, const std::
     out_.push_back('"');
   }
   out_.push_back('=');
+}
+
+void RegWriter::ValueLine(std::string_view name, std::uint32_t type, const std::uint8_t* data,
+                          std::size_t size) {
+  const std::size_t start = out_.size();
+  AppendValueName(name);
   if (type == kRegSz && IsPlainText(data, size)) {
     out_.push_back('"');
     out_.append(EscapeQuoted(std::string_view(reinterpret_cast<const char*>(data), size - 1)));
@@ -173,14 +177,8 @@ void RegWriter::ValueLine(std::string_view name, std::uint32_t type, const std::
 
 void RegWriter::DeleteValueLine(std::string_view name) {
   const std::size_t start = out_.size();
-  if (name.empty()) {
-    out_.push_back('@');
-  } else {
-    out_.push_back('"');
-    out_.append(EscapeQuoted(name));
-    out_.push_back('"');
-  }
-  out_.append("=-\r\n");
+  AppendValueName(name);
+  out_.append("-\r\n");
   Encode(start);
 }
 

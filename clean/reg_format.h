@@ -76,6 +76,8 @@ class RegWriter final : public RegLineSink {
   std::string& Bytes() { return out_; }
 
  private:
+  // "@=" or the quoted name and "=".
+  void AppendValueName(std::string_view name);
   // Turns the program's text from `start` to the end into the file's.
   void Encode(std::size_t start);
   // Text data as the file's hex(N) lines carry it.

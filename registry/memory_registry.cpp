@@ -11,6 +11,7 @@
 
 #include "base/names.h"
 #include "base/text.h"
+#include "registry/value_delivery.h"
 
 namespace veltrane {
 namespace {
@@ -55,27 +56,6 @@ struct NameLess {
     return CompareNames(a, b) < 0;
   }
 };
-
-// String data of ASCII alone, handed out as Deliver does without making a
-// copy of it; nothing when the data holds more than ASCII.
-std::optional<long> DeliverAscii(const std::vector<std::uint8_t>& stored, std::uint8_t* data,
-                                 std::uint32_t* dataSize) {
-  const std::size_t count = stored.size() / 2;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (stored[2 * i] >= 0x80 || stored[2 * i + 1] != 0) return std::nullopt;
-  }
-  const auto size = static_cast<std::uint32_t>(count);
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return kErrorMoreData;
-  }
-  if (data) {
-    for (std::size_t i = 0; i < count; ++i) data[i] = stored[2 * i];
-    if (size > 0 && size < *dataSize && data[size - 1] != 0) data[size] = 0;
-  }
-  *dataSize = size;
-  return kErrorSuccess;
-}
 
 std::vector<std::uint8_t> UnitBytes(std::u16string_view units) {
   std::vector<std::uint8_t> bytes(units.size() * 2);
@@ -174,39 +154,16 @@ bool MemoryRegistry::Wide(const std::string& text, std::u16string& units) const 
   return true;
 }
 
-// A value's type, size and data as the query calls hand them out: string
-// data in the 8-bit code page, sized in its bytes; too small a buffer gets
-// 234 and the size needed, and nothing else; string data that lacks its
-// terminating zero gets one after it when there is room. String data with
-// no exact 8-bit form gives 1113, whenever its size or bytes are asked for.
+// A value's type, size and data as the query calls hand them out
+// (value_delivery.h).
 long MemoryRegistry::Deliver(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
                              std::uint32_t* dataSize) const {
   if (type) *type = value.type;
-  if (!dataSize) return kErrorSuccess;
-  std::optional<std::string> text;
   if (IsStringType(value.type)) {
-    if (value.data.size() % 2 != 0) return kErrorNoUnicodeTranslation;
-    if (const auto result = DeliverAscii(value.data, data, dataSize)) return *result;
-    std::u16string units(value.data.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-      units[i] = static_cast<char16_t>(value.data[2 * i] | value.data[2 * i + 1] << 8);
-    }
-    text = FromUtf16(units, codePage_);
-    if (!text) return kErrorNoUnicodeTranslation;
+    return HandOutText(value.data.data(), value.data.size(), codePage_, data, dataSize);
   }
-  const auto* bytes =
-      text ? reinterpret_cast<const std::uint8_t*>(text->data()) : value.data.data();
-  const auto size = static_cast<std::uint32_t>(text ? text->size() : value.data.size());
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return kErrorMoreData;
-  }
-  if (data && size > 0) {
-    std::memcpy(data, bytes, size);
-    if (text && size < *dataSize && bytes[size - 1] != 0) data[size] = 0;
-  }
-  *dataSize = size;
-  return kErrorSuccess;
+  return HandOutData(value.data.data(), static_cast<std::uint32_t>(value.data.size()), false, data,
+                     dataSize);
 }
 
 MemoryRegistry::~MemoryRegistry() {

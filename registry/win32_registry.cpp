@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "registry/value_delivery.h"
 
 namespace veltrane {
 namespace {
@@ -56,33 +57,12 @@ void MakeRoom(std::vector<std::uint8_t>& buffer, const std::uint8_t* data,
   }
 }
 
-// Hands out data read in the registry's form as the 8-bit call gives it:
-// string data converted and sized in the program's code page (1113 when it
-// has no exact form there), too small a buffer answered with 234 and the
-// size needed, and a zero after string data that lacks one when there is
-// room.
+// Hands out data read in the registry's form as the 8-bit call gives it
+// (value_delivery.h).
 long Deliver(std::uint32_t type, const std::uint8_t* stored, std::size_t storedSize,
              std::uint8_t* data, std::uint32_t* dataSize) {
-  if (!dataSize) return ERROR_SUCCESS;
-  std::optional<std::string> text;
-  if (IsStringType(type)) {
-    if (storedSize % 2 != 0) return kErrorNoUnicodeTranslation;
-    text =
-        FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(stored), storedSize / 2));
-    if (!text) return kErrorNoUnicodeTranslation;
-  }
-  const auto* bytes = text ? reinterpret_cast<const std::uint8_t*>(text->data()) : stored;
-  const auto size = static_cast<std::uint32_t>(text ? text->size() : storedSize);
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return ERROR_MORE_DATA;
-  }
-  if (data && size > 0) {
-    std::memcpy(data, bytes, size);
-    if (text && size < *dataSize && bytes[size - 1] != 0) data[size] = 0;
-  }
-  *dataSize = size;
-  return ERROR_SUCCESS;
+  if (IsStringType(type)) return HandOutText(stored, storedSize, ProcessCodePage(), data, dataSize);
+  return HandOutData(stored, static_cast<std::uint32_t>(storedSize), false, data, dataSize);
 }
 
 // Reads into the scratch buffer with `read(buffer, &size)` (the buffer

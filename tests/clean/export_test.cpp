@@ -118,17 +118,6 @@ TEST_F(ExportTest, MissingKeyGivesItsKeyLineAlone) {
 }
 
 #ifndef _WIN32
-// `text` as a UTF-16LE file with its byte-order mark.
-std::string ToUtf16Bytes(const std::string& text) {
-  std::string bytes = "\xFF\xFE";
-  const std::u16string units = ToUtf16(text, kUtf8CodePage).value();
-  for (const char16_t unit : units) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
 TEST(ExportNativeTest, StringsWithoutTerminatorAndKeysThatDoNotOpen) {
   using namespace std::string_literals;
   MemoryRegistry api;
@@ -151,9 +140,9 @@ TEST(ExportNativeTest, WritesTheFormTheSystemsCodePageHolds) {
   RegistrySeed(api).Text("Software\\x", "é", "€");
   EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\x"),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n\"\xE9\"=\"\x80\"\r\n");
-  const std::string version5 = ToUtf16Bytes(
-      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n"
-      "\"é\"=\"€\"\r\n");
+  const std::string version5 = Utf16File(
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n"
+      u"\"é\"=\"€\"\r\n");
   // A code page said to be UTF-8 holds only ASCII: Wine writes 65001 there
   // when a program of UTF-8 starts first after a change of locale.
   for (const char* codePage : {"65001", "1251"}) {

@@ -223,11 +223,7 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
                               u"]\r\n\"caf\u00e9\"=\"\u20ac 5\"\r\n"
                               u"\"exp\"=hex(2):25,00,ac,20,00,00\r\n"
                               u"\"bin\"=hex:e9\r\n";
-  std::string bytes = "\xff\xfe";
-  for (const char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
+  const std::string bytes = Utf16File(text);
   ASSERT_TRUE(Import(bytes)) << error_.Text();
   TreeKey expected;
   expected.values["café"] = Sz("€ 5");

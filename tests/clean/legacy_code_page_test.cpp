@@ -18,6 +18,7 @@
 #include "tests/support/recording_desktop.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/registry_seed.h"
+#include "tests/support/text.h"
 #include "tests/support/tree.h"
 #include "tests/support/wide_seed.h"
 #include "tests/support/win32_sandbox.h"
@@ -129,11 +130,7 @@ TEST_F(LegacyCodePage, TheImporterRefusesWhatItCannotWriteExactly) {
   const std::u16string text =
       u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\x]\r\n"
       u"\"plain\"=\"ok\"\r\n\"name\"=\"Иван\"\r\n";
-  std::string bytes = "\xff\xfe";
-  for (const char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
+  const std::string bytes = Utf16File(text);
   ImportSummary summary;
   RegImportError error;
   EXPECT_FALSE(ImportRegText(sandbox.Registry(), bytes, summary, error));
