@@ -78,8 +78,7 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
     if (backupFailure.empty()) {
       backupFailure = "cannot write " + environment.exeFolder + kBackupWriteName;
     }
-    environment.err << "veltrane-cli: clean: nothing was cleaned, as the backup could not be "
-                       "written: "
+    environment.err << "veltrane-cli: clean: nothing was cleaned, as there is no backup: "
                     << backupFailure << "\n";
     return kExitFailure;
   }

@@ -45,7 +45,7 @@ int Print(Environment& environment, const std::string& text) {
 
 // "help [COMMAND]", "--help [COMMAND]": the overview, or one command's help.
 int RunHelp(Environment& environment, const std::vector<std::string>& topics) {
-  if (topics.empty() || (topics.size() == 1 && topics[0] == "help")) {
+  if (topics.empty() || (topics.size() == 1 && (topics[0] == "help" || IsHelpOption(topics[0])))) {
     return Print(environment, Help());
   }
   if (topics.size() > 1) return UsageError(environment, "", "help takes one command name");

@@ -8,8 +8,9 @@ int RunImport(const std::vector<std::string>& arguments, Environment& environmen
   std::string error;
   const auto parsed = ParseArguments(arguments, {}, {}, error);
   if (!parsed) return UsageError(environment, "import", error);
-  if (parsed->positionals.size() != 1)
+  if (parsed->positionals.size() != 1) {
     return UsageError(environment, "import", "needs a file name");
+  }
   const std::string& file = parsed->positionals[0];
   ImportSummary summary;
   RegImportError failure;

@@ -96,8 +96,8 @@ TEST_F(CliCommandsTest, CleanCleansNothingWithoutABackup) {
   environment_.exeFolder = folder_.Path() + "no such folder/";
   EXPECT_EQ(Run({"clean"}), 1);
   EXPECT_THAT(err_.str(),
-              EndsWith("veltrane-cli: clean: nothing was cleaned, as the backup could "
-                       "not be written: cannot create " +
+              EndsWith("veltrane-cli: clean: nothing was cleaned, as there is no backup: "
+                       "cannot create " +
                        environment_.exeFolder + "backuphkcu.REG: " + NoSuchFolderWords() + "\n"));
   EXPECT_EQ(Tree(kTyped).values.count("url1"), 1u);
 }

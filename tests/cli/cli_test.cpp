@@ -203,7 +203,7 @@ TEST_F(CliTest, UsageErrorsSayWhatWasWrongAndWhereToLook) {
 
 TEST_F(CliTest, HelpAndVersionInEveryFormOnStdout) {
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"--help"}, {"-h"}, {"/?"}, {"help"}, {"help", "help"}}) {
+           {"--help"}, {"-h"}, {"/?"}, {"help"}, {"help", "help"}, {"help", "-h"}}) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
     EXPECT_EQ(Run(arguments), 0);
     EXPECT_EQ(out.str(), cli::Help());
