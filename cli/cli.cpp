@@ -17,8 +17,7 @@ bool IsVersionOption(const std::string& argument) {
   return argument == "-V" || argument == "--version";
 }
 
-// A leading "-" (a lone "-" names standard input or output elsewhere) or a
-// Windows switch, "/x".
+// "-x", "--x" or Windows' "/x"; a lone "-" is an argument.
 bool LooksLikeOption(const std::string& argument) {
   return argument.size() > 1 && (argument[0] == '-' || argument[0] == '/');
 }
