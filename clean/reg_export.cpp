@@ -150,9 +150,12 @@ void ExportKey(RegistryApi& api, RegKey root, const std::string& keyPath, const 
 }
 
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
-                     const std::string& fileName) {
+                     const std::string& fileName, std::string* failure) {
   WholeFile file(fileName);
-  if (!file.Open()) return false;
+  if (!file.Open()) {
+    if (failure) *failure = file.OpenFailure();
+    return false;
+  }
   ExportKey(api, root, keyPath, [&](std::string_view text) { file.Write(text); });
   return file.Publish(true);
 }

@@ -16,12 +16,12 @@ namespace veltrane {
 // Writes `keyPath` below `root` (one trailing backslash is dropped) with all
 // its values and subkeys to `fileName`, whole or not at all (WholeFile),
 // replacing a file of that name. False, with nothing written or raised,
-// when the file cannot be created. A failed write raises EInOutError, and a
-// key that opened but whose listing or values cannot be read raises
-// ERegistryException; either way no file of that name is left, and one that
-// was there stays as it was.
+// when the file cannot be created; `failure`, when given, then says why. A
+// failed write raises EInOutError, and a key that opened but whose listing
+// or values cannot be read raises ERegistryException; either way no file of
+// that name is left, and one that was there stays as it was.
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
-                     const std::string& fileName);
+                     const std::string& fileName, std::string* failure = nullptr);
 
 // The same export, handed to `sink` piece by piece: the header line, then
 // the blocks. Raises as ExportKeyToFile does, and whatever `sink` raises.
