@@ -42,13 +42,16 @@ std::string FindBackupFile(const std::string& folder) {
 #endif
 }
 
-bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
+bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder, std::string* failure) {
   if (!FindBackupFile(folder).empty()) return false;
   // Whole or not at all: a backup cut short (a full disk, a failed read, a
   // killed process) would stand in for a good one for good, as it is never
   // replaced. With no file left, the next scan tries again.
   WholeFile file(folder + kBackupWriteName);
-  if (!file.Open()) return false;
+  if (!file.Open()) {
+    if (failure) *failure = file.OpenFailure();
+    return false;
+  }
   ExportKeyInto(api, kHkeyCurrentUser, "Software\\", file);
   // Written once, never replaced: should another run have written one
   // meanwhile, that one stays.

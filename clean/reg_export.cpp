@@ -199,9 +199,12 @@ void ExportKeyInto(RegistryApi& api, RegKey root, const std::string& keyPath, Wh
 }
 
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
-                     const std::string& fileName) {
+                     const std::string& fileName, std::string* failure) {
   WholeFile file(fileName);
-  if (!file.Open()) return false;
+  if (!file.Open()) {
+    if (failure) *failure = file.OpenFailure();
+    return false;
+  }
   ExportKeyInto(api, root, keyPath, file);
   return file.Publish(true);
 }

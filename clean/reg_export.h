@@ -22,13 +22,13 @@ namespace veltrane {
 // Writes `keyPath` below `root` (one trailing backslash is dropped) with all
 // its values and subkeys to `fileName`, whole or not at all (WholeFile),
 // replacing a file of that name. False, with nothing written or raised,
-// when the file cannot be created. A failed write raises EInOutError, and a
-// key that opened but whose listing or values cannot be read, or hold a
-// name or text the program cannot read exactly, raises ERegistryException
-// naming the key; either way no file of that name is left, and one that was
-// there stays as it was.
+// when the file cannot be created; `failure`, when given, then says why. A
+// failed write raises EInOutError, and a key that opened but whose listing
+// or values cannot be read, or hold a name or text the program cannot read
+// exactly, raises ERegistryException naming the key; either way no file of
+// that name is left, and one that was there stays as it was.
 bool ExportKeyToFile(RegistryApi& api, RegKey root, const std::string& keyPath,
-                     const std::string& fileName);
+                     const std::string& fileName, std::string* failure = nullptr);
 
 // Where the export's bytes go, piece by piece. Restart drops every byte
 // given so far: the export starts over in the other form.

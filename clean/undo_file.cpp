@@ -29,12 +29,13 @@ void MakeFolder(const std::string& folder) {
 }
 
 // Writes the text under the first free name of that second in `folder`.
-// Empty when the folder takes no file.
+// Empty when every name of that second is taken; raises EInOutError when
+// the folder takes no file.
 std::string WriteInto(const std::string& folder, const std::string& text, const LocalTime& time) {
   WholeFile file(folder + UndoFileName(time));
   if (!file.Open()) {
     MakeFolder(folder);
-    if (!file.Open()) return {};
+    if (!file.Open()) throw EInOutError(0, file.OpenFailure());
   }
   file.Write(text);
   for (int sequence = 1; sequence <= kMostPerSecond; ++sequence) {
@@ -102,7 +103,7 @@ std::string WriteUndoFile(const std::vector<std::string>& folders, const std::st
       if (!name.empty()) return name;
     } catch (const EInOutError& failure) {
       // A full disk, say: another folder may still take it.
-      error = failure.what();
+      error.append(error.empty() ? "" : "; ").append(failure.what());
     }
     tried.append(tried.empty() ? "" : " or ").append(folder);
   }

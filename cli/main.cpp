@@ -64,9 +64,10 @@ int main() {
                                          veltrane::ExecutableFolder()};
   const auto arguments = Arguments();
   const int status =
-      arguments ? veltrane::cli::Run(*arguments, environment)
-                : veltrane::cli::UsageError(
-                      environment, "an argument holds a character the program cannot read exactly");
+      arguments
+          ? veltrane::cli::Run(*arguments, environment)
+          : veltrane::cli::UsageError(
+                environment, "", "an argument holds a character the program cannot read exactly");
   std::cout.flush();
   std::cerr.flush();
   // The console buffers go with this function; the streams outlive it.

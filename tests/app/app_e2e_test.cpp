@@ -396,6 +396,7 @@ TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel2)), "Veltrane");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel3)), "Version 1.0");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel6)), std::string(52, '_') + " ");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel5)), "Released under the MIT License.");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel7)), "Support/Contact Details : ");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel9)), "~");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kClsbtn)), "Close");

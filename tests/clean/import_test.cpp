@@ -7,6 +7,7 @@
 #include "tests/clean/editor_forms.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/scripts.h"
+#include "tests/support/system_words.h"
 #include "tests/support/text.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
@@ -291,7 +292,7 @@ TEST(ImportFileTest, MissingFileIsAnError) {
   RegImportError error;
   EXPECT_FALSE(ImportRegFile(api, "no such file.reg", summary, error));
   EXPECT_EQ(error.line, 0);
-  EXPECT_EQ(error.Text(), "cannot open no such file.reg");
+  EXPECT_EQ(error.Text(), "cannot open no such file.reg: " + NoSuchFileWords());
 }
 
 }  // namespace
