@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-// After windows.h.
-#include <shellapi.h>
 
 #include <cstdio>
 #include <iostream>
@@ -20,29 +18,24 @@
 
 namespace {
 
-// The arguments as the program's texts, read from the UTF-16 command line
+// The arguments as the program's texts, from the C runtime's UTF-16 ones
 // so that a path in any script comes through; nothing when one holds a
 // character the program's code page cannot carry.
-std::optional<std::vector<std::string>> Arguments() {
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return std::vector<std::string>();
+std::optional<std::vector<std::string>> Arguments(int count, wchar_t** wide) {
   std::vector<std::string> arguments;
-  bool exact = true;
-  for (int i = 1; i < count && exact; ++i) {
-    const std::u16string_view units(reinterpret_cast<const char16_t*>(wide[i]));
-    const auto text = veltrane::FromUtf16(units);
-    exact = text.has_value();
-    if (text) arguments.push_back(*text);
+  for (int i = 1; i < count; ++i) {
+    const auto text = veltrane::FromUtf16(reinterpret_cast<const char16_t*>(wide[i]));
+    if (!text) return std::nullopt;
+    arguments.push_back(*text);
   }
-  LocalFree(wide);
-  if (!exact) return std::nullopt;
   return arguments;
 }
 
 }  // namespace
 
-int main() {
+// wmain (linked with -municode): the arguments in UTF-16, without the shell
+// library, which would bring the windowing libraries into a console program.
+int wmain(int argc, wchar_t** argv) {
   // Rows hold registry texts: bytes as they are, lines ending in "\n". A
   // console is given them as UTF-16.
   _setmode(_fileno(stdout), _O_BINARY);
@@ -62,7 +55,7 @@ int main() {
   veltrane::Win32FileProbe files;
   veltrane::cli::Environment environment{registry, files, std::cout, std::cerr,
                                          veltrane::ExecutableFolder()};
-  const auto arguments = Arguments();
+  const auto arguments = Arguments(argc, argv);
   const int status =
       arguments
           ? veltrane::cli::Run(*arguments, environment)

@@ -16,8 +16,8 @@
 #include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
 #include "tests/support/saved_registry.h"
-#include "tests/support/text.h"
 #include "tests/support/system_words.h"
+#include "tests/support/text.h"
 #include "tests/support/win32_sandbox.h"
 
 namespace veltrane::testing {
