@@ -208,7 +208,8 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
                    RegImportError& error) {
   summary = ImportSummary{};
   std::vector<RegOperation> operations;
-  if (!ParseRegFile(bytes, operations, error) || !NamesAreWhole(operations, error)) {
+  if (!ParseRegFile(bytes, ReadAnsiCodePage(api), operations, error) ||
+      !NamesAreWhole(operations, error)) {
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "base/text.h"
 #include "clean/whole_file.h"
 
 #ifdef _WIN32
@@ -70,8 +71,14 @@ std::string UndoFileName(const LocalTime& time, int sequence) {
 
 std::string PerUserUndoFolder() {
 #ifdef _WIN32
-  const char* base = std::getenv("LOCALAPPDATA");
-  return base && *base ? std::string(base).append("\\Veltrane\\") : std::string();
+  // From the UTF-16 environment: a folder named in any script comes
+  // through, and one the program's code page cannot name is no place.
+  wchar_t base[MAX_PATH * 2];
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH * 2);
+  if (length == 0 || length >= MAX_PATH * 2) return {};
+  const auto folder =
+      FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(base), length));
+  return folder ? *folder + "\\Veltrane\\" : std::string();
 #else
   const char* home = std::getenv("HOME");
   return home && *home ? std::string(home).append("/.local/share/veltrane/") : std::string();

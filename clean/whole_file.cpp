@@ -89,6 +89,22 @@ void WholeFile::Write(std::string_view bytes) {
   }
 }
 
+void WholeFile::Rewind() {
+  if (file_ == -1) throw EInOutError(0, "cannot rewind " + name_ + ": it is not open");
+#ifdef _WIN32
+  const HANDLE handle = AsHandle(file_);
+  if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !SetEndOfFile(handle)) {
+    Raise(name_, LastFileError());
+  }
+#else
+  const int fd = static_cast<int>(file_);
+  if (::lseek(fd, 0, SEEK_SET) != 0 || ::ftruncate(fd, 0) != 0) {
+    Raise(name_, LastFileError());
+  }
+#endif
+}
+
 void WholeFile::Close() {
   if (file_ == -1) return;
 #ifdef _WIN32

@@ -38,6 +38,9 @@ class WholeFile {
   std::string OpenFailure() const;
   // Raises EInOutError when the bytes cannot all be written.
   void Write(std::string_view bytes);
+  // Drops everything written so far: the next Write starts the file anew.
+  // Raises EInOutError when that fails.
+  void Rewind();
   // Flushes the data to the disk and closes the file; raises EInOutError
   // when that fails. Then gives the file the name `name` (the one it was
   // made for unless told otherwise). With `replace` false an existing file

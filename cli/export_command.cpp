@@ -84,9 +84,11 @@ int RunExport(const std::vector<std::string>& arguments, Environment& environmen
 Command ExportCliCommand() {
   return {"export", "export KEY FILE",
           "write a registry key with everything below it to a .reg file",
-          "Writes KEY with all its values and subkeys to FILE as REGEDIT4 text, as the\n"
-          "backup is written, replacing FILE if there is one. FILE appears whole or not\n"
-          "at all: it is written under a temporary name beside it, then renamed.\n"
+          "Writes KEY with all its values and subkeys to FILE as the backup is written:\n"
+          "REGEDIT4 in the system's code page, or the registry editor's UTF-16 form when\n"
+          "a name or text needs more. It replaces FILE if there is one. FILE appears\n"
+          "whole or not at all: it is written under a temporary name beside it, then\n"
+          "renamed.\n"
           "KEY begins with its root: HKCU, HKLM, HKCR, HKU or HKCC, or the full name\n"
           "(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT, HKEY_USERS,\n"
           "HKEY_CURRENT_CONFIG), in any letter case. A root alone exports all of it.\n"

@@ -38,12 +38,12 @@ int RunImport(const std::vector<std::string>& arguments, Environment& environmen
 
 Command ImportCliCommand() {
   return {"import", "import FILE", "apply a .reg file, such as an undo file, all or nothing",
-          "Reads FILE, REGEDIT4 text (or the registry editor's UTF-16 export), and writes\n"
-          "every key and value it holds: the backup backuphkcu.REG, or the undo file of\n"
-          "a clean. All or nothing: the whole file is checked first, and a file with a\n"
-          "fault changes nothing; should the registry refuse a change, everything done\n"
-          "before it is put back. Either way the fault is reported with its line\n"
-          "number.\n"
+          "Reads FILE, REGEDIT4 text in the system's code page or the registry editor's\n"
+          "UTF-16 form, and writes every key and value it holds: the backup\n"
+          "backuphkcu.REG, or the undo file of a clean. All or nothing: the whole file\n"
+          "is checked first, and a file with a fault changes nothing; should the\n"
+          "registry refuse a change, everything done before it is put back. Either way\n"
+          "the fault is reported with its line number.\n"
           "\n"
           "Options:\n"
           "  -h, --help    show this help\n"

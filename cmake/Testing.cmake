@@ -1,6 +1,7 @@
 # Test set-up shared by every folder.
 #
-#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN])
+#   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN]
+#                     [LEGACY_CODE_PAGE])
 #
 # builds one GoogleTest program and registers it as a single CTest entry:
 # under Wine a process start costs about a second, so one entry per program
@@ -11,6 +12,9 @@
 # (machine-wide values and the shared history keys), wine_user_registry
 # (throwaway keys under HKCU\Software, which a restore of the whole of
 # HKCU\Software would bring back if it ran in between).
+# Under Wine a test program carries the programs' manifest, which makes its
+# 8-bit texts UTF-8 as theirs are; LEGACY_CODE_PAGE leaves it out, so the
+# program runs in the prefix's legacy code page (Windows-1252, wine-run).
 enable_testing()
 
 if(VELTRANE_WIN32)
@@ -30,9 +34,20 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
+# Makes UTF-8 the code page of `target`'s process (cmake/utf8-code-page.rc).
+function(veltrane_add_utf8_manifest target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/utf8-code-page.rc)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/cmake/utf8-code-page.rc APPEND PROPERTY OBJECT_DEPENDS
+               ${CMAKE_SOURCE_DIR}/cmake/utf8-code-page.manifest)
+endfunction()
+
 function(veltrane_add_test)
-  cmake_parse_arguments(T "SCREEN" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "SCREEN;LEGACY_CODE_PAGE" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LOCKS"
+                        ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  if(VELTRANE_WIN32 AND NOT T_LEGACY_CODE_PAGE)
+    veltrane_add_utf8_manifest(${T_NAME})
+  endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # GCC 12 at -O2 warns falsely about std::string concatenations
   # (-Wrestrict in char_traits), and tests build many such paths.

@@ -29,8 +29,8 @@ TEST(TsvField, EscapesBackslashesAndEveryControlByte) {
       {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
       {std::string("\0\x01\x1f\x7f", 4), "\\x00\\x01\\x1f\x7f"},
       {"\x1b[31m", "\\x1b[31m"},
-      {"caf\xe9 \x80\xff", "caf\xe9 \x80\xff"},  // 8-bit text stays as it is
-      {"\\t", "\\\\t"},                          // a backslash before t stays telling
+      {"café € Д 日 😀", "café € Д 日 😀"},  // the text's own bytes
+      {"\\t", "\\\\t"},                    // a backslash before t stays telling
   };
   for (const Case& test : cases) EXPECT_EQ(cli::EscapeTsvField(test.text), test.escaped);
   EXPECT_EQ(cli::EscapeControls("C:\\a\tb"), "C:\\a\\tb");
@@ -76,8 +76,10 @@ TEST(JsonString, WritesEveryByteAsACharacterOrAsItsOwnEscape) {
       {"\xfe", R"("\ud800")"},
   };
   for (const Case& test : cases) EXPECT_EQ(cli::JsonString(test.text, doubleByte), test.json);
-  // Windows-1252: every byte is a character, its C1 controls escaped.
-  EXPECT_EQ(cli::JsonString("\xe9\x80\x81\x9d"), "\"\xc3\xa9\xe2\x82\xac\\u0081\\u009d\"");
+  // The program's code page, UTF-8: texts as they are, C1 controls escaped,
+  // bytes that are no UTF-8 as their own escapes.
+  EXPECT_EQ(cli::JsonString("é€\u0081\u009d Д日😀"), "\"é€\\u0081\\u009d Д日😀\"");
+  EXPECT_EQ(cli::JsonString("\xe9\xc3"), R"("\u00e9\u00c3")");
 }
 
 TEST(Arguments, SplitFlagsOptionsAndPositionals) {
@@ -310,7 +312,7 @@ TEST_F(CliTest, JsonHoldsEveryTextOfTheFindingsAndTheStatus) {
   // only --drive-root makes the path check look at drive C:.
   machine.Text("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "C:\\windows");
   const std::string runMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-  user.Text("SOFTWARE\\App", "q\"b\\s\t\x01\xe9\x80", "C:\\Gone\\x\x81.exe");
+  user.Text("SOFTWARE\\App", "q\"b\\s\t\x01é€", "C:\\Gone\\x\u0081Д😀.exe");
   user.Raw("SOFTWARE\\App", "z", kRegMultiSz, std::string("C:\\Gone\\a\0b\0\0", 13));
   user.Text(runMru, "a", "cmd\r\n");
 
@@ -319,7 +321,8 @@ TEST_F(CliTest, JsonHoldsEveryTextOfTheFindingsAndTheStatus) {
       ParsedByPython(out.str()),
       R"({"Findings": [)"
       R"({"CleanDetails": "Directory or File Path Not Exist", )"
-      R"("ValueName": "q\"b\\s\t\u0001\u00e9\u20ac", "ValueData": "C:\\Gone\\x\u0081.exe", )"
+      R"("ValueName": "q\"b\\s\t\u0001\u00e9\u20ac", )"
+      R"("ValueData": "C:\\Gone\\x\u0081\u0414\ud83d\ude00.exe", )"
       R"("RegistryLocation": "HKCU\\SOFTWARE\\App", "Ticked": true}, )"
       R"({"CleanDetails": "Directory or File Path Not Exist", )"
       R"("ValueName": "z", "ValueData": "C:\\Gone\\a\u0000b\u0000", )"

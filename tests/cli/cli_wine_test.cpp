@@ -11,11 +11,13 @@
 #include <filesystem>
 #include <sstream>
 
+#include "base/text.h"
 #include "cli/row_format.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
 #include "tests/support/saved_registry.h"
 #include "tests/support/system_words.h"
+#include "tests/support/text.h"
 #include "tests/support/win32_sandbox.h"
 
 namespace veltrane::testing {
@@ -157,6 +159,51 @@ TEST(CliOnWine, DriveRootLetsTheDefaultPrefixCheckTheWholeDrive) {
   const Output rooted = RunCli("scan --tsv --drive-root C:\\");
   ASSERT_EQ(rooted.exitCode, 0) << rooted.err;
   EXPECT_THAT(Lines(rooted.out), ::testing::Contains(row));
+}
+
+// A drive root, names and texts in any script: on the command line, in the
+// rows, as TSV bytes, as JSON text and in a table whose columns line up.
+TEST(CliOnWine, TakesAndWritesEveryScript) {
+  Win32Registry registry;
+  RegistrySeed user(registry);
+  FileSandbox files("veltrane-scripts");
+  files.Folder("\\Диск 😀");
+  files.File("\\Диск 😀\\есть.txt");
+  const std::string root = files.Root() + "\\Диск 😀";
+  const std::string top = UniqueName("VeltraneScripts");
+  const SavedKey topKey(registry, kHkeyCurrentUser, "SOFTWARE\\" + top);
+  const std::string key = "SOFTWARE\\" + top + "\\日本";
+  user.Text(key, "нет", root + "\\нет.txt");
+  user.Text(key, "есть", root + "\\есть.txt");
+  user.Text(key, "ω", root + "\\ωμέγα.exe");
+
+  const std::string location = "HKCU\\" + key;
+  const Output tsv = RunCli("scan --tsv --drive-root \"" + root + "\"");
+  ASSERT_EQ(tsv.exitCode, 0) << tsv.err;
+  EXPECT_THAT(
+      Lines(tsv.out),
+      ::testing::IsSupersetOf({Tsv(kCategoryMissingPath, "нет", root + "\\нет.txt", location),
+                               Tsv(kCategoryMissingPath, "ω", root + "\\ωμέγα.exe", location)}));
+  EXPECT_EQ(tsv.out.find("есть"), std::string::npos) << "the file is there";
+
+  const Output json = RunCli("scan --json --drive-root \"" + root + "\"");
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_NE(json.out.find("\"ValueName\": \"нет\", \"ValueData\": \"" +
+                          Replaced(root, "\\", "\\\\") + "\\\\нет.txt\""),
+            std::string::npos)
+      << json.out;
+
+  // The table's columns line up where the texts take one column a
+  // character: the location column starts at the same place on each line.
+  const Output table = RunCli("scan --drive-root \"" + root + "\"");
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  std::vector<std::size_t> columns;
+  for (const std::string& line : Lines(table.out)) {
+    const std::size_t at = line.find(location);
+    if (at != std::string::npos) columns.push_back(DisplayWidth(line.substr(0, at)));
+  }
+  ASSERT_EQ(columns.size(), 2u) << table.out;
+  EXPECT_EQ(columns[0], columns[1]);
 }
 
 // The help forms of GNU and Windows, the version and a usage error, as a

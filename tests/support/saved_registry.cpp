@@ -36,12 +36,16 @@ SavedKey::~SavedKey() {
 
 ReplacedValue::ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
                              const std::string& text)
+    : ReplacedValue(api, root, std::move(path), std::move(name), Sz(text)) {}
+
+ReplacedValue::ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
+                             const TreeValue& value)
     : seed_(api, root),
       path_(std::move(path)),
       name_(std::move(name)),
       firstMissing_(FirstMissing(seed_, path_)),
       saved_(seed_.Read(path_, name_)) {
-  seed_.Text(path_, name_, text);
+  seed_.Value(path_, name_, value);
 }
 
 ReplacedValue::~ReplacedValue() {

@@ -30,12 +30,14 @@ class SavedKey {
   TreeKey saved_;
 };
 
-// Sets one value to a text for the test; puts back what was there (or
-// nothing) when the object goes.
+// Sets one value to a text (or any kind and data) for the test; puts back
+// what was there (or nothing) when the object goes.
 class ReplacedValue {
  public:
   ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
                 const std::string& text);
+  ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
+                const TreeValue& value);
   ~ReplacedValue();
   ReplacedValue(const ReplacedValue&) = delete;
   ReplacedValue& operator=(const ReplacedValue&) = delete;
