@@ -19,9 +19,9 @@ inline constexpr const char* kSupportMail = "mailto:support@veltrane.example";
 
 inline constexpr const char* kProductName = "Veltrane";
 inline constexpr const char* kVersionText = "Version 1.0";
-// cp1252: 0xA9 is the copyright sign.
-inline constexpr const char* kCopyrightLine = "Copyright \xA9 2026 The Veltrane developers.";
-inline constexpr const char* kRightsLine = "All rights reserved.";
+// UTF-8, the program's code page: "\xC2\xA9" is the copyright sign.
+inline constexpr const char* kCopyrightLine = "Copyright \xC2\xA9 2026 The Veltrane developers.";
+inline constexpr const char* kRightsLine = "Released under the MIT License.";
 inline constexpr const char* kSupportHeading = "Support/Contact Details : ";
 
 }  // namespace veltrane::site

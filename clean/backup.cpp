@@ -1,5 +1,6 @@
 #include "clean/backup.h"
 
+#include "base/text.h"
 #include "clean/reg_export.h"
 
 #ifdef _WIN32
@@ -41,14 +42,17 @@ std::string FindBackupFile(const std::string& folder) {
 #endif
 }
 
-bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
+bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder, std::string* failure) {
   if (!FindBackupFile(folder).empty()) return false;
   // Whole or not at all: a backup cut short (a full disk, a failed read, a
   // killed process) would stand in for a good one for good, as it is never
   // replaced. With no file left, the next scan tries again.
   WholeFile file(folder + kBackupWriteName);
-  if (!file.Open()) return false;
-  ExportKey(api, kHkeyCurrentUser, "Software\\", [&](std::string_view text) { file.Write(text); });
+  if (!file.Open()) {
+    if (failure) *failure = file.OpenFailure();
+    return false;
+  }
+  ExportKeyInto(api, kHkeyCurrentUser, "Software\\", file);
   // Written once, never replaced: should another run have written one
   // meanwhile, that one stays.
   return file.Publish(false);
@@ -57,15 +61,26 @@ bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder) {
 std::string ExecutableFolder() {
   std::string path;
 #ifdef _WIN32
-  path.resize(MAX_PATH);
+  // From the UTF-16 name, so that a folder in any script comes through.
+  std::wstring wide(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()));
     if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
+    if (length < wide.size()) {
+      wide.resize(length);
       break;
     }
-    path.resize(path.size() * 2);  // cut short: a longer path
+    wide.resize(wide.size() * 2);  // cut short: a longer path
+  }
+  const auto text =
+      FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+  // A name the program's code page cannot carry: what the system gives the
+  // 8-bit calls, which then find no such folder rather than another one.
+  if (text) {
+    path = *text;
+  } else {
+    path.resize(MAX_PATH * 4);
+    path.resize(GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size())));
   }
   const std::size_t cut = path.find_last_of("\\/:");
 #else

@@ -21,10 +21,11 @@ std::string FindBackupFile(const std::string& folder);
 // The scan driver's backup step: unless `folder` already holds the backup
 // file, exports HKEY_CURRENT_USER "Software\" to folder + "backuphkcu.REG".
 // Returns true when it wrote a backup. A file that cannot be created gives
-// false quietly. A failed write (EInOutError) or an unreadable key
-// (ERegistryException) raises and leaves no backup: the file appears whole
-// or not at all.
-bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder);
+// false quietly; `failure`, when given, then says why. A failed write
+// (EInOutError) or an unreadable key (ERegistryException) raises and leaves
+// no backup: the file appears whole or not at all.
+bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder,
+                          std::string* failure = nullptr);
 
 // The folder of the running executable, with its trailing separator.
 std::string ExecutableFolder();

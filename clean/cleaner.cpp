@@ -5,11 +5,11 @@
 #include <exception>
 #include <vector>
 
+#include "base/text.h"
 #include "clean/import_journal.h"
 #include "clean/reg_export.h"
 #include "clean/reg_format.h"
 #include "clean/undo_file.h"
-#include "registry/code_page.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 #include "registry/unique_key.h"
@@ -88,7 +88,7 @@ bool ReportFailure(CleanContext& context, const std::string& text) {
 
 }  // namespace
 
-bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo) {
+bool AppendRowUndo(RegistryApi& api, const Finding& row, RegLines& undo) {
   const Action action = ActionOf(row.CleanDetails);
   if (action == Action::kNone) return true;
   const std::string path = KeyPathOfLocation(row.RegistryLocation);
@@ -109,26 +109,31 @@ bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo) {
                                    : KeyLinePath(keyPath + "\\" + row.ValueName);
     UniqueKey probe;
     if (OpenOwnedKey(api, kHkeyCurrentUser, subkey, kKeyRead, probe) != kErrorSuccess) return true;
-    std::string blocks;
+    RegLines blocks;
     if (!AppendKeyBlocks(api, kHkeyCurrentUser, subkey, blocks)) return false;
-    undo += blocks;
+    undo.Append(blocks);
     return true;
   }
 
   const bool emptiesDefault = action == Action::kValueOrDefault && EmptiesDefault(row);
   const std::string name = emptiesDefault ? std::string() : row.ValueName;
   SavedValue before;
-  if (ReadSavedValue(api, registry.OpenHandle(), name, before) != kErrorSuccess) {
-    throw ERegistryException("Failed to get data for '" + name + "'");
+  if (const long result = ReadSavedValue(api, registry.OpenHandle(), name, before)) {
+    throw ERegistryException(
+        "Failed to get data for '" + name + "'" +
+        (result == kErrorNoUnicodeTranslation
+             ? ": its text has no exact form in the program's code page, so no undo file could "
+               "hold it"
+             : ""));
   }
   if (!before.existed && !emptiesDefault) return true;
-  AppendKeyLine(undo, kHkeyCurrentUser, keyPath);
+  undo.KeyLine(kHkeyCurrentUser, keyPath);
   if (before.existed) {
-    AppendValueLine(undo, name, before.type, before.data.data(), before.data.size());
+    undo.ValueLine(name, before.type, before.data.data(), before.data.size());
   } else {
     // The clean makes an unnamed value that was not there: undoing it
     // deletes it again.
-    undo += "@=-\r\n";
+    undo.DeleteValueLine("");
   }
   return true;
 }
@@ -156,18 +161,21 @@ bool CleanCommand(CleanContext& context) {
   const int count = static_cast<int>(rows.size());
   // First the undo file, before anything is deleted. A row whose deletion
   // could not be undone is left alone.
-  std::string undo;
+  RegLines undo;
+  std::string undoText;
   std::vector<bool> leftAlone(rows.size(), false);
   try {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       if (rows[i].Checked) leftAlone[i] = !AppendRowUndo(context.registry, rows[i], undo);
     }
+    // In the backup's form: REGEDIT4 unless a name or text needs more.
+    if (!undo.Empty()) undoText = undo.File(ReadAnsiCodePage(context.registry));
   } catch (const std::exception& error) {
     return ReportFailure(context, std::string("Nothing was cleaned: ") + error.what());
   }
-  if (!undo.empty()) {
+  if (!undo.Empty()) {
     std::string error;
-    context.undoFile = WriteUndoFile(context.undoFolders, "REGEDIT4\r\n" + undo, NowLocal(), error);
+    context.undoFile = WriteUndoFile(context.undoFolders, undoText, NowLocal(), error);
     if (context.undoFile.empty()) {
       return ReportFailure(context, "Nothing was cleaned: " + error + ".");
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "clean/desktop.h"
+#include "clean/reg_lines.h"
 #include "registry/registry_api.h"
 #include "scan/findings.h"
 #include "scan/scan_host.h"
@@ -44,12 +45,13 @@ struct CleanContext {
 // The result is false in these cases.
 bool CleanCommand(CleanContext& context);
 
-// The REGEDIT4 blocks that put back what the ticked `row` deletes, appended
-// to `undo` (nothing when the row deletes nothing: its key or value is
-// gone). False when the deletion could not be undone (a key name the format
-// cannot hold): the clean then leaves that row's entry alone. Raises
-// ERegistryException when what the row would delete cannot be read.
-bool AppendRowUndo(RegistryApi& api, const Finding& row, std::string& undo);
+// The lines that put back what the ticked `row` deletes, appended to `undo`
+// (nothing when the row deletes nothing: its key or value is gone). False
+// when the deletion could not be undone (a key name the format cannot
+// hold): the clean then leaves that row's entry alone. Raises
+// ERegistryException when what the row would delete cannot be read, or not
+// exactly (a name or text the program's code page cannot carry).
+bool AppendRowUndo(RegistryApi& api, const Finding& row, RegLines& undo);
 
 // Unticks every row when `caption` reads "select none", else ticks every
 // row. Returns the caption for the next click.

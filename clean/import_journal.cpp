@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
+#include "base/names.h"
+#include "base/text.h"
 #include "clean/reg_format.h"
-#include "registry/code_page.h"
 #include "registry/tregistry.h"
 #include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
-
-// The longest names in bytes: a double-byte code page may need two bytes
-// for each character.
-constexpr std::size_t kKeyNameBytes = 2 * kMaxKeyNameLength + 2;
 
 // The values of an open key with their data, in the registry's order.
 long ReadValues(RegistryApi& api, RegKey key,
@@ -31,7 +28,8 @@ long ReadValues(RegistryApi& api, RegKey key,
 }
 
 long ReadSubkeyNames(RegistryApi& api, RegKey key, std::vector<std::string>& names) {
-  std::vector<char> name(kKeyNameBytes);
+  // The longest key name in bytes, each character taking up to three.
+  std::vector<char> name((kMaxKeyNameLength + 2) * MostBytesPerUnit());
   for (std::uint32_t index = 0;; ++index) {
     std::uint32_t length = static_cast<std::uint32_t>(name.size());
     const long result = api.EnumKey(key, index, name.data(), &length);
@@ -100,7 +98,7 @@ long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, Saved
 
 bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
   if (created_.empty()) return false;
-  const std::string lower = LowerCased1252(path);
+  const std::string lower = FoldedName(path);
   for (std::size_t end = 0; end != std::string::npos;) {
     end = lower.find('\\', end + 1);
     if (created_.count({root, lower.substr(0, end)})) return true;
@@ -110,7 +108,7 @@ bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
 
 void ImportJournal::KeyCreated(int line, RegKey root, const std::string& topmostNewKey) {
   changes_.push_back({Change::kKeyCreated, line, root, topmostNewKey, {}, {}, {}});
-  created_.insert({root, LowerCased1252(topmostNewKey)});
+  created_.insert({root, FoldedName(topmostNewKey)});
 }
 
 void ImportJournal::ValueChanging(int line, RegKey root, const std::string& path,

@@ -78,7 +78,7 @@ class ImportJournal {
   static bool UndoTreeDeleted(RegistryApi& api, const Change& change);
 
   std::vector<Change> changes_;
-  // The keys this import created, by root and lower-cased path.
+  // The keys this import created, by root and folded path (FoldedName).
   std::set<std::pair<RegKey, std::string>> created_;
 };
 

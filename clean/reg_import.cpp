@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 
+#include "clean/file_error.h"
 #include "clean/import_journal.h"
 #include "clean/reg_format.h"
 #include "clean/unique_file.h"
@@ -207,7 +208,8 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
                    RegImportError& error) {
   summary = ImportSummary{};
   std::vector<RegOperation> operations;
-  if (!ParseRegFile(bytes, operations, error) || !NamesAreWhole(operations, error)) {
+  if (!ParseRegFile(bytes, ReadAnsiCodePage(api), operations, error) ||
+      !NamesAreWhole(operations, error)) {
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }
@@ -241,14 +243,14 @@ bool ReadRegFile(const std::string& fileName, std::string& bytes, RegImportError
   bytes.clear();
   UniqueFile file(std::fopen(fileName.c_str(), "rb"));
   if (!file) {
-    error = {0, "cannot open " + fileName};
+    error = {0, FileFailure("open", fileName, LastLibraryFileError())};
     return false;
   }
   char chunk[1 << 16];
   std::size_t count;
   while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
   if (std::ferror(file.get())) {
-    error = {0, "cannot read " + fileName};
+    error = {0, FileFailure("read", fileName, LastLibraryFileError())};
     return false;
   }
   return true;

@@ -1,6 +1,7 @@
 // The grammar read here: what the system's registry editor imports, less
 // the lines it would pass over or guess at, which refuse the whole file.
-// UTF-16 LE with a byte-order mark or 8-bit text in the system code page;
+// UTF-16 LE with a byte-order mark, or 8-bit text in the system's ANSI code
+// page (as the editor reads it, whatever the program's own code page);
 // lines end in CR LF, LF or CR; blanks are spaces and tabs.
 //   first line  blanks, "REGEDIT4" or "Windows Registry Editor Version 5.00"
 //   line        blanks, then nothing | ";" or "#" comment | KEYLINE | NAME = DATA
@@ -17,19 +18,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
+#include "base/text.h"
 #include "clean/reg_format.h"
-#include "registry/code_page.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace veltrane {
 namespace {
 
-constexpr std::string_view kHeader4 = "REGEDIT4";
-constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kHeader4 = kRegedit4Header;
+constexpr std::string_view kHeader5 = kVersion5Header;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -63,35 +61,24 @@ bool ParseHexNumber(std::string_view digits, std::uint32_t& value) {
   return true;
 }
 
-std::string CodePointText(char16_t unit) {
+std::string CodePointText(std::u16string_view units) {
+  char32_t code = units[0];
+  if (units.size() == 2) code = 0x10000 + ((code - 0xD800) << 10) + (units[1] - 0xDC00);
   char text[16];
-  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(unit));
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
   return text;
 }
 
-// One UTF-16 unit in the system code page; false when it has no form there,
-// since the 8-bit registry functions would turn it into something else.
-bool AppendInSystemCodePage(char16_t unit, std::string& out) {
-#ifdef _WIN32
-  if (unit < 0x80) {
-    out.push_back(static_cast<char>(unit));
-    return true;
-  }
-  char bytes[4];
-  BOOL usedDefault = FALSE;
-  const wchar_t wide = static_cast<wchar_t>(unit);
-  const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, sizeof bytes,
-                                        nullptr, &usedDefault);
-  if (count <= 0 || usedDefault) return false;
-  out.append(bytes, static_cast<std::size_t>(count));
-  return true;
-#else
-  // Windows-1252, the code page of the systems the program runs on here.
-  const auto byte = UnicodeToCp1252(unit);
-  if (!byte) return false;
-  out.push_back(static_cast<char>(*byte));
-  return true;
-#endif
+std::string NoFormMessage(std::u16string_view units) {
+  return "the character " + CodePointText(units) + " has no form in the program's code page";
+}
+
+// The units of one character at the start of `units`: a surrogate pair, or
+// one unit.
+std::size_t CharacterUnits(std::u16string_view units) {
+  const bool pair = units.size() >= 2 && units[0] >= 0xD800 && units[0] < 0xDC00 &&
+                    units[1] >= 0xDC00 && units[1] < 0xE000;
+  return pair ? 2 : 1;
 }
 
 // Where the last "]" of a key line stands, counting whole characters only.
@@ -112,8 +99,8 @@ std::size_t NextBackslash(std::string_view text) {
 
 class Parser {
  public:
-  Parser(std::vector<RegOperation>& operations, RegImportError& error)
-      : operations_(operations), error_(error) {}
+  Parser(std::vector<RegOperation>& operations, RegImportError& error, unsigned ansiCodePage)
+      : operations_(operations), error_(error), ansiCodePage_(ansiCodePage) {}
 
   bool Run(std::string_view bytes) {
     operations_.clear();
@@ -160,32 +147,53 @@ class Parser {
   std::size_t OffsetOf(const char* at) const { return static_cast<std::size_t>(at - text_.data()); }
   bool FailCharacter(std::size_t offset) {
     const auto it = std::lower_bound(unmapped_.begin(), unmapped_.end(), offset,
-                                     [](const std::pair<std::size_t, char16_t>& entry,
+                                     [](const std::pair<std::size_t, std::string>& entry,
                                         std::size_t at) { return entry.first < at; });
     if (it == unmapped_.end() || it->first != offset) {
       return Fail(LineNumber(), "a zero character stands outside a comment");
     }
-    return Fail(LineNumber(), "the character " + CodePointText(it->second) +
-                                  " has no form in the system code page");
+    return Fail(LineNumber(), it->second);
+  }
+
+  // A character that cannot be read becomes a zero, which is refused (with
+  // `why`) where it counts and harmless in a comment.
+  void Unreadable(std::string why) {
+    unmapped_.emplace_back(decoded_.size(), std::move(why));
+    decoded_.push_back('\0');
   }
 
   // The registry editor writes UTF-16 with a byte-order mark; everything
-  // else is 8-bit text in the system code page, as our export writes it. A
-  // character the code page lacks becomes a zero, which is refused where it
-  // counts and harmless in a comment.
+  // else is 8-bit text in the system's ANSI code page, as the editor reads
+  // it and as our export writes REGEDIT4. Either way the text becomes the
+  // program's own.
   bool Decode(std::string_view bytes) {
     if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
         static_cast<unsigned char>(bytes[1]) != 0xFE) {
-      text_ = bytes;
-      return true;
+      return DecodeAnsi(bytes);
     }
-    decoded_.reserve(bytes.size() / 2);
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                              static_cast<unsigned char>(bytes[i + 1]) << 8);
-      if (unit == 0 || !AppendInSystemCodePage(unit, decoded_)) {
-        if (unit != 0) unmapped_.emplace_back(decoded_.size(), unit);
+    std::u16string units((bytes.size() - 2) / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                       static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+    }
+    decoded_.reserve(units.size());
+    for (std::size_t i = 0; i < units.size();) {
+      const char16_t unit = units[i];
+      if (unit != 0 && unit < 0x80) {
+        decoded_.push_back(static_cast<char>(unit));
+        ++i;
+        continue;
+      }
+      const std::u16string_view character = std::u16string_view(units).substr(
+          i, CharacterUnits(std::u16string_view(units).substr(i)));
+      i += character.size();
+      const auto text = unit == 0 ? std::nullopt : FromUtf16(character);
+      if (text) {
+        decoded_.append(*text);
+      } else if (unit == 0) {
         decoded_.push_back('\0');
+      } else {
+        Unreadable(NoFormMessage(character));
       }
     }
     text_ = decoded_;
@@ -194,6 +202,39 @@ class Parser {
       return Fail(static_cast<int>(std::max<std::size_t>(lines_.size(), 1)),
                   "the file ends inside a UTF-16 character");
     }
+    return true;
+  }
+
+  bool DecodeAnsi(std::string_view bytes) {
+    if (ansiCodePage_ == ProcessCodePage() || IsAscii(bytes)) {
+      text_ = bytes;
+      return true;
+    }
+    decoded_.reserve(bytes.size() + bytes.size() / 8);
+    std::u16string units;
+    for (std::size_t i = 0; i < bytes.size();) {
+      if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+        decoded_.push_back(bytes[i++]);
+        continue;
+      }
+      units.clear();
+      const std::size_t size = DecodeCharacter(bytes.substr(i), units, ansiCodePage_);
+      if (size == 0) {
+        char why[96];
+        std::snprintf(why, sizeof why, "the byte 0x%02X is no character of code page %u",
+                      static_cast<unsigned>(static_cast<unsigned char>(bytes[i])), ansiCodePage_);
+        Unreadable(why);
+        ++i;
+        continue;
+      }
+      i += size;
+      if (const auto text = FromUtf16(units)) {
+        decoded_.append(*text);
+      } else {
+        Unreadable(NoFormMessage(units));
+      }
+    }
+    text_ = decoded_;
     return true;
   }
 
@@ -349,7 +390,7 @@ class Parser {
 
     const bool text =
         operation.type == kRegSz || operation.type == kRegExpandSz || operation.type == kRegMultiSz;
-    if (unicodeData_ && text) return ToSystemCodePage(operation.data, firstLine);
+    if (text) return ToProgramText(operation.data, firstLine);
     return true;
   }
 
@@ -403,25 +444,40 @@ class Parser {
     return Fail(backslashLine, "the value is continued past the end of the file");
   }
 
-  // Text data of the editor's UTF-16 form, for the 8-bit registry functions.
-  bool ToSystemCodePage(std::vector<std::uint8_t>& data, int line) {
-    if (data.size() % 2 != 0) return Fail(line, "UTF-16 text data has an odd number of bytes");
-    std::string converted;
-    for (std::size_t i = 0; i < data.size(); i += 2) {
-      const auto unit = static_cast<char16_t>(data[i] | data[i + 1] << 8);
-      if (!AppendInSystemCodePage(unit, converted)) {
-        return Fail(
-            line, "the character " + CodePointText(unit) + " has no form in the system code page");
+  // Text data as the program's own: the file's hex(1), hex(2) and hex(7)
+  // bytes are UTF-16 in the Version 5.00 form and in the ANSI code page in
+  // REGEDIT4.
+  bool ToProgramText(std::vector<std::uint8_t>& data, int line) {
+    std::optional<std::string> converted;
+    if (unicodeData_) {
+      if (data.size() % 2 != 0) return Fail(line, "UTF-16 text data has an odd number of bytes");
+      std::u16string units(data.size() / 2, u'\0');
+      for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8);
       }
+      converted = FromUtf16(units);
+      for (std::size_t i = 0; !converted && i < units.size();) {
+        const std::u16string_view rest = std::u16string_view(units).substr(i);
+        const std::u16string_view character = rest.substr(0, CharacterUnits(rest));
+        if (!FromUtf16(character)) return Fail(line, NoFormMessage(character));
+        i += character.size();
+      }
+    } else {
+      converted = Recode(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()),
+                         ansiCodePage_, ProcessCodePage());
     }
-    data.assign(converted.begin(), converted.end());
+    if (!converted) {
+      return Fail(line, "the text data is no text of code page " + std::to_string(ansiCodePage_));
+    }
+    data.assign(converted->begin(), converted->end());
     return true;
   }
 
   std::vector<RegOperation>& operations_;
   RegImportError& error_;
+  unsigned ansiCodePage_;
   std::string decoded_;
-  std::vector<std::pair<std::size_t, char16_t>> unmapped_;  // offsets in `decoded_`
+  std::vector<std::pair<std::size_t, std::string>> unmapped_;  // offsets in `decoded_`, why
   std::string_view text_;
   std::vector<std::string_view> lines_;
   std::size_t index_ = 0;
@@ -436,9 +492,9 @@ std::string RegImportError::Text() const {
   return "line " + std::to_string(line) + ": " + message;
 }
 
-bool ParseRegFile(std::string_view bytes, std::vector<RegOperation>& operations,
-                  RegImportError& error) {
-  Parser parser(operations, error);
+bool ParseRegFile(std::string_view bytes, unsigned ansiCodePage,
+                  std::vector<RegOperation>& operations, RegImportError& error) {
+  Parser parser(operations, error, ansiCodePage);
   return parser.Run(bytes);
 }
 

@@ -1,6 +1,7 @@
 // The REGEDIT4 reader: turns the text of a .reg file (REGEDIT4, or the
 // registry editor's UTF-16 "Version 5.00" form) into the list of changes it
-// asks for, checking every line. Nothing here touches the registry.
+// asks for, checking every line. Names and texts come out as the program's
+// own. Nothing here touches the registry.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +32,12 @@ struct RegOperation {
   std::vector<std::uint8_t> data;
 };
 
-// Reads the whole file. False, with the first fault, when any line is not
-// sound; `operations` is then incomplete and must not be applied.
-bool ParseRegFile(std::string_view bytes, std::vector<RegOperation>& operations,
-                  RegImportError& error);
+// Reads the whole file, an 8-bit one in `ansiCodePage` (the system's, as
+// ReadAnsiCodePage gives it: the registry editor reads REGEDIT4 in it).
+// False, with the first fault, when any line is not sound, a character
+// among them that cannot be read exactly; `operations` is then incomplete
+// and must not be applied.
+bool ParseRegFile(std::string_view bytes, unsigned ansiCodePage,
+                  std::vector<RegOperation>& operations, RegImportError& error);
 
 }  // namespace veltrane

@@ -4,17 +4,17 @@
 #include <map>
 #include <tuple>
 
+#include "base/names.h"
 #include "clean/import_journal.h"
 #include "clean/reg_import.h"
-#include "registry/code_page.h"
 #include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
 
-using KeyId = std::pair<RegKey, std::string>;  // root, lower-cased path
+using KeyId = std::pair<RegKey, std::string>;  // root, folded path (FoldedName)
 
-KeyId IdOf(RegKey root, const std::string& path) { return {root, LowerCased1252(path)}; }
+KeyId IdOf(RegKey root, const std::string& path) { return {root, FoldedName(path)}; }
 
 bool AtOrBelow(const KeyId& key, const KeyId& top) {
   return key.first == top.first && key.second.compare(0, top.second.size(), top.second) == 0 &&
@@ -74,7 +74,7 @@ Expected ExpectedState(const std::vector<RegOperation>& operations) {
       }
       case RegOperation::kSetValue:
       case RegOperation::kDeleteValue: {
-        expected.values[current][LowerCased1252(operation.name)] = {
+        expected.values[current][FoldedName(operation.name)] = {
             operation.line, currentPath,
             operation.name, operation.kind == RegOperation::kSetValue,
             operation.type, &operation.data};

@@ -64,7 +64,8 @@ RestoreResult RestoreWithEditor(RestoreContext& context, const std::string& file
   std::string bytes;
   std::vector<RegOperation> operations;
   RegImportError error;
-  if (!ReadRegFile(file, bytes, error) || !ParseRegFile(bytes, operations, error)) {
+  if (!ReadRegFile(file, bytes, error) ||
+      !ParseRegFile(bytes, ReadAnsiCodePage(context.registry), operations, error)) {
     return Fail(context, "The backup could not be restored: " + error.Text() +
                              " The registry editor was not started; nothing was changed.");
   }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "base/text.h"
 #include "clean/whole_file.h"
 
 #ifdef _WIN32
@@ -28,12 +29,13 @@ void MakeFolder(const std::string& folder) {
 }
 
 // Writes the text under the first free name of that second in `folder`.
-// Empty when the folder takes no file.
+// Empty when every name of that second is taken; raises EInOutError when
+// the folder takes no file.
 std::string WriteInto(const std::string& folder, const std::string& text, const LocalTime& time) {
   WholeFile file(folder + UndoFileName(time));
   if (!file.Open()) {
     MakeFolder(folder);
-    if (!file.Open()) return {};
+    if (!file.Open()) throw EInOutError(0, file.OpenFailure());
   }
   file.Write(text);
   for (int sequence = 1; sequence <= kMostPerSecond; ++sequence) {
@@ -69,8 +71,14 @@ std::string UndoFileName(const LocalTime& time, int sequence) {
 
 std::string PerUserUndoFolder() {
 #ifdef _WIN32
-  const char* base = std::getenv("LOCALAPPDATA");
-  return base && *base ? std::string(base).append("\\Veltrane\\") : std::string();
+  // From the UTF-16 environment: a folder named in any script comes
+  // through, and one the program's code page cannot name is no place.
+  wchar_t base[MAX_PATH * 2];
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH * 2);
+  if (length == 0 || length >= MAX_PATH * 2) return {};
+  const auto folder =
+      FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(base), length));
+  return folder ? *folder + "\\Veltrane\\" : std::string();
 #else
   const char* home = std::getenv("HOME");
   return home && *home ? std::string(home).append("/.local/share/veltrane/") : std::string();
@@ -95,7 +103,7 @@ std::string WriteUndoFile(const std::vector<std::string>& folders, const std::st
       if (!name.empty()) return name;
     } catch (const EInOutError& failure) {
       // A full disk, say: another folder may still take it.
-      error = failure.what();
+      error.append(error.empty() ? "" : "; ").append(failure.what());
     }
     tried.append(tried.empty() ? "" : " or ").append(folder);
   }

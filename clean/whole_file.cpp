@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "clean/file_error.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -15,16 +17,9 @@ namespace {
 
 constexpr const char* kTemporarySuffix = ".partial";
 
-long LastErrorCode() {
-#ifdef _WIN32
-  return static_cast<long>(GetLastError());
-#else
-  return errno;
-#endif
-}
-
-[[noreturn]] void Raise(const std::string& what, long code) {
-  throw EInOutError(code, what + " (I/O error " + std::to_string(code) + ")");
+// Messages name the file the user knows, never the temporary.
+[[noreturn]] void Raise(const std::string& name, long code) {
+  throw EInOutError(code, FileFailure("write", name, code));
 }
 
 #ifdef _WIN32
@@ -42,38 +37,72 @@ WholeFile::~WholeFile() {
 
 bool WholeFile::Open() {
   if (file_ != -1) return true;
+  // The rename at the end would fail on a folder of the final name: say so
+  // before anything is written.
+  if (IsFolder(name_)) {
+#ifdef _WIN32
+    openError_ = ERROR_ACCESS_DENIED;
+#else
+    openError_ = EISDIR;
+#endif
+    return false;
+  }
 #ifdef _WIN32
   // No sharing: a second writer of the same file fails here instead of
   // mixing its bytes into ours.
   const HANDLE handle = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) {
+    openError_ = LastFileError();
+    return false;
+  }
   file_ = static_cast<long long>(reinterpret_cast<INT_PTR>(handle));
 #else
   const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    openError_ = LastFileError();
+    return false;
+  }
   file_ = fd;
 #endif
   created_ = true;
   return true;
 }
 
+std::string WholeFile::OpenFailure() const { return FileFailure("create", name_, openError_); }
+
 void WholeFile::Write(std::string_view bytes) {
-  if (file_ == -1) Raise("cannot write " + temporary_ + ": it is not open", 0);
+  if (file_ == -1) throw EInOutError(0, "cannot write " + name_ + ": it is not open");
   while (!bytes.empty()) {
 #ifdef _WIN32
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     if (!WriteFile(AsHandle(file_), bytes.data(), chunk, &written, nullptr) || written == 0) {
-      Raise("cannot write " + temporary_, LastErrorCode());
+      Raise(name_, LastFileError());
     }
 #else
     const ssize_t written = ::write(static_cast<int>(file_), bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) Raise("cannot write " + temporary_, LastErrorCode());
+    if (written <= 0) Raise(name_, LastFileError());
 #endif
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
+}
+
+void WholeFile::Rewind() {
+  if (file_ == -1) throw EInOutError(0, "cannot rewind " + name_ + ": it is not open");
+#ifdef _WIN32
+  const HANDLE handle = AsHandle(file_);
+  if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !SetEndOfFile(handle)) {
+    Raise(name_, LastFileError());
+  }
+#else
+  const int fd = static_cast<int>(file_);
+  if (::lseek(fd, 0, SEEK_SET) != 0 || ::ftruncate(fd, 0) != 0) {
+    Raise(name_, LastFileError());
+  }
+#endif
 }
 
 void WholeFile::Close() {
@@ -82,18 +111,18 @@ void WholeFile::Close() {
   const HANDLE handle = AsHandle(file_);
   file_ = -1;
   const bool flushed = FlushFileBuffers(handle) != 0;
-  const long code = LastErrorCode();
+  const long code = LastFileError();
   const bool closed = CloseHandle(handle) != 0;
-  if (!flushed) Raise("cannot flush " + temporary_, code);
+  if (!flushed) Raise(name_, code);
 #else
   const int fd = static_cast<int>(file_);
   file_ = -1;
   const bool flushed = ::fsync(fd) == 0;
-  const long code = LastErrorCode();
+  const long code = LastFileError();
   const bool closed = ::close(fd) == 0;
-  if (!flushed) Raise("cannot flush " + temporary_, code);
+  if (!flushed) Raise(name_, code);
 #endif
-  if (!closed) Raise("cannot close " + temporary_, LastErrorCode());
+  if (!closed) Raise(name_, LastFileError());
 }
 
 bool WholeFile::Publish(bool replace) { return PublishAs(name_, replace); }
@@ -105,19 +134,19 @@ bool WholeFile::PublishAs(const std::string& name, bool replace) {
   if (!MoveFileExA(temporary_.c_str(), name.c_str(), flags)) {
     const DWORD code = GetLastError();
     if (!replace && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) return false;
-    Raise("cannot rename " + temporary_ + " to " + name, static_cast<long>(code));
+    Raise(name, static_cast<long>(code));
   }
 #else
   if (replace) {
     if (::rename(temporary_.c_str(), name.c_str()) != 0) {
-      Raise("cannot rename " + temporary_ + " to " + name, LastErrorCode());
+      Raise(name, LastFileError());
     }
   } else {
     // A second name for the data first, so that an existing file is never
     // replaced; then the temporary name goes.
     if (::link(temporary_.c_str(), name.c_str()) != 0) {
       if (errno == EEXIST) return false;
-      Raise("cannot rename " + temporary_ + " to " + name, LastErrorCode());
+      Raise(name, LastFileError());
     }
     ::unlink(temporary_.c_str());
   }

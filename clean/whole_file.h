@@ -11,7 +11,8 @@
 
 namespace veltrane {
 
-// Raised when a file cannot be written to (a full disk, say).
+// Raised when a file cannot be written to (a full disk, say). The message
+// names the file and gives the system's reason.
 class EInOutError : public std::runtime_error {
  public:
   EInOutError(long code, const std::string& message) : std::runtime_error(message), code_(code) {}
@@ -31,10 +32,15 @@ class WholeFile {
 
   // Creates the temporary, replacing a leftover one. False when it cannot
   // be created (no such folder, no right to write there, another writer
-  // has it open).
+  // has it open, a folder of the final name), and OpenFailure says why.
   bool Open();
+  // "cannot create NAME: " and the system's reason, after a failed Open.
+  std::string OpenFailure() const;
   // Raises EInOutError when the bytes cannot all be written.
   void Write(std::string_view bytes);
+  // Drops everything written so far: the next Write starts the file anew.
+  // Raises EInOutError when that fails.
+  void Rewind();
   // Flushes the data to the disk and closes the file; raises EInOutError
   // when that fails. Then gives the file the name `name` (the one it was
   // made for unless told otherwise). With `replace` false an existing file
@@ -53,6 +59,7 @@ class WholeFile {
   std::string name_;
   // A HANDLE on Windows, a file descriptor elsewhere; -1 when closed.
   long long file_ = -1;
+  long openError_ = 0;
   bool created_ = false;  // the temporary is ours to remove
   bool published_ = false;
 };

@@ -45,12 +45,12 @@ class ConsoleDesktop final : public Desktop {
 int RunClean(const std::vector<std::string>& arguments, Environment& environment) {
   std::string error;
   const auto parsed = ParseArguments(arguments, kScanFlags, {"--skip", kDriveRootOption}, error);
-  if (!parsed) return UsageError(environment, "clean: " + error);
+  if (!parsed) return UsageError(environment, "clean", error);
   if (!parsed->positionals.empty()) {
-    return UsageError(environment, "clean: unexpected argument " + parsed->positionals.front());
+    return UsageError(environment, "clean", "unexpected argument " + parsed->positionals.front());
   }
   const auto options = ReadScanOptions(*parsed, environment.files, error);
-  if (!options) return UsageError(environment, "clean: " + error);
+  if (!options) return UsageError(environment, "clean", error);
   std::vector<std::string> skipped;
   const auto [skipFirst, skipEnd] = parsed->options.equal_range("--skip");
   for (auto skip = skipFirst; skip != skipEnd; ++skip) {
@@ -58,24 +58,28 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
     const auto found = std::find_if(kChecks.begin(), kChecks.end(),
                                     [&](const CheckName& known) { return check == known.name; });
     if (found == kChecks.end()) {
-      return UsageError(environment, "clean: unknown check " + check +
-                                         " (one of invalid_filepath, hkcuext, typeurl, runmru, "
-                                         "recentdocs)");
+      return UsageError(environment, "clean",
+                        "unknown check " + check +
+                            " (one of invalid_filepath, hkcuext, typeurl, runmru, recentdocs)");
     }
     skipped.push_back(found->category);
   }
 
   ScanSession session(environment, *options);
+  std::string backupFailure;
   session.Scan([&] {
-    if (WriteBackupIfMissing(environment.registry, environment.exeFolder)) {
+    if (WriteBackupIfMissing(environment.registry, environment.exeFolder, &backupFailure)) {
       environment.err << "Backup written to " << FindBackupFile(environment.exeFolder) << "\n";
     }
   });
   // The window cleans after a backup it could not write; a command run
   // unattended does not.
   if (session.lvax.Count() > 0 && FindBackupFile(environment.exeFolder).empty()) {
-    environment.err << "veltrane-cli: clean: cannot write the backup " << environment.exeFolder
-                    << kBackupFileName << "; nothing was cleaned\n";
+    if (backupFailure.empty()) {
+      backupFailure = "cannot write " + environment.exeFolder + kBackupWriteName;
+    }
+    environment.err << "veltrane-cli: clean: nothing was cleaned, as there is no backup: "
+                    << backupFailure << "\n";
     return kExitFailure;
   }
 
@@ -103,21 +107,35 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
 }  // namespace
 
 Command CleanCliCommand() {
-  return {"clean", "clean [--skip CHECK]... [--tsv | --json] [--drive-root PATH]",
-          "Scans as `scan` does, writes the backup backuphkcu.reg beside the program unless\n"
-          "one is there (it is written once and never replaced), then deletes what every\n"
-          "finding names, as the window's clean command does with every row ticked. Lists\n"
-          "the findings that remain and the final status text.\n"
-          "Before it deletes anything it writes an undo file holding exactly what it will\n"
-          "delete, veltrane-undo-YYYYMMDD-HHMMSS.reg, beside the program, or in\n"
-          "%LOCALAPPDATA%\\Veltrane when the program's folder cannot be written, and says\n"
-          "where. `veltrane-cli import FILE` (or the registry editor) takes that clean back;\n"
-          "undo several cleans newest first. Nothing is cleaned when no backup or no undo\n"
-          "file can be written.\n"
-          "--skip CHECK  leaves the findings of CHECK (invalid_filepath, hkcuext, typeurl,\n"
-          "              runmru or recentdocs) in place; may be given more than once.\n"
-          "--tsv, --json, --drive-root PATH\n"
-          "              as with `scan`; the findings written are those that remain.",
+  return {"clean", "clean [--skip CHECK]... [--tsv | --json]\n[--drive-root PATH]",
+          "back up, then remove what the checks find, with an undo file",
+          "Scans as scan does, then removes what every finding names, as the window's\n"
+          "clean command does with every row ticked, and lists the findings that remain\n"
+          "and the final status text.\n"
+          "First, unless it is there, it writes the backup of HKEY_CURRENT_USER\\Software,\n"
+          "backuphkcu.REG, beside veltrane-cli.exe; it is written once and never\n"
+          "replaced. Then, before it removes anything, it writes an undo file holding\n"
+          "exactly what it will remove, veltrane-undo-YYYYMMDD-HHMMSS.reg, beside\n"
+          "veltrane-cli.exe, or in %LOCALAPPDATA%\\Veltrane when that folder cannot be\n"
+          "written, and says where. 'veltrane-cli import FILE' (or the registry editor)\n"
+          "takes that clean back; undo several cleans newest first. Nothing is removed\n"
+          "when the backup or the undo file cannot be written.\n"
+          "\n"
+          "Options:\n"
+          "  --skip CHECK  leaves the findings of CHECK (invalid_filepath, hkcuext,\n"
+          "                typeurl, runmru or recentdocs) in place; may be given more\n"
+          "                than once.\n"
+          "  --tsv, --json, --drive-root PATH\n"
+          "                as with scan; the findings written are those that remain.\n"
+          "  -h, --help    show this help\n"
+          "\n"
+          "Examples:\n"
+          "  veltrane-cli clean --skip typeurl --skip runmru\n"
+          "  veltrane-cli import veltrane-undo-20260301-101500.reg    (takes it back)\n"
+          "\n"
+          "Exit status: 0 cleaned; 1 nothing was cleaned, as the backup or the undo\n"
+          "file could not be written, or a removal failed (what was removed before it\n"
+          "stays removed, and the undo file holds it); 2 a wrong command line.\n",
           RunClean};
 }
 

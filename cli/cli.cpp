@@ -4,38 +4,83 @@
 #include <exception>
 
 namespace veltrane::cli {
+namespace {
 
-std::string Usage() {
-  std::string usage = "Usage: veltrane-cli COMMAND [OPTIONS]\n";
-  for (const Command& command : Commands())
-    usage += "       veltrane-cli " + command.synopsis + "\n";
-  usage += "       veltrane-cli --help\n";
-  return usage;
+constexpr const char* kProgram = "veltrane-cli";
+
+// GNU's -h and --help, and Windows' /?.
+bool IsHelpOption(const std::string& argument) {
+  return argument == "-h" || argument == "--help" || argument == "/?";
 }
 
-std::string Help() {
-  std::string help =
-      "veltrane-cli: finds stale entries in the current user's registry, as Veltrane does.\n\n" +
-      Usage() + "\nCommands:\n";
+bool IsVersionOption(const std::string& argument) {
+  return argument == "-V" || argument == "--version";
+}
+
+// "-x", "--x" or Windows' "/x"; a lone "-" is an argument.
+bool LooksLikeOption(const std::string& argument) {
+  return argument.size() > 1 && (argument[0] == '-' || argument[0] == '/');
+}
+
+const Command* FindCommand(const std::string& name) {
   for (const Command& command : Commands()) {
-    help += "  " + command.synopsis + "\n";
-    std::size_t start = 0;
-    while (start < command.description.size()) {
-      std::size_t end = command.description.find('\n', start);
-      if (end == std::string::npos) end = command.description.size();
-      const std::string line = command.description.substr(start, end - start);
-      help += line.empty() ? "\n" : "      " + line + "\n";
-      start = end + 1;
-    }
+    if (command.name == name) return &command;
   }
-  help +=
-      "\nExit status: 0 on success, 1 when a command fails, 2 for a wrong command line (an "
-      "unknown\ncommand or option, or a bad value).\n";
-  return help;
+  return nullptr;
 }
 
-int UsageError(Environment& environment, const std::string& message) {
-  environment.err << "veltrane-cli: " << message << "\n" << Usage();
+std::string UnknownCommand(const std::string& name) {
+  std::string text = "unknown command " + name + "; the commands are";
+  for (const Command& command : Commands()) text += " " + command.name + ",";
+  text.back() = ' ';
+  return text + "and help";
+}
+
+int Print(Environment& environment, const std::string& text) {
+  environment.out << text;
+  environment.out.flush();
+  return kExitSuccess;
+}
+
+// "help [COMMAND]", "--help [COMMAND]": the overview, or one command's help.
+int RunHelp(Environment& environment, const std::vector<std::string>& topics) {
+  if (topics.empty() || (topics.size() == 1 && (topics[0] == "help" || IsHelpOption(topics[0])))) {
+    return Print(environment, Help());
+  }
+  if (topics.size() > 1) return UsageError(environment, "", "help takes one command name");
+  const Command* command = FindCommand(topics[0]);
+  if (!command) return UsageError(environment, "", UnknownCommand(topics[0]));
+  return Print(environment, CommandHelp(*command));
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& arguments,
+               Environment& environment) {
+  // A help option among the options, before any "--", asks for the help.
+  const auto optionsEnd = std::find(arguments.begin(), arguments.end(), "--");
+  if (std::any_of(arguments.begin(), optionsEnd, IsHelpOption)) {
+    return Print(environment, CommandHelp(command));
+  }
+  try {
+    const int status = command.run(arguments, environment);
+    environment.out.flush();
+    environment.err.flush();
+    return status;
+  } catch (const std::exception& error) {
+    environment.out.flush();
+    environment.err << kProgram << ": " << command.name << ": " << error.what() << "\n";
+    environment.err.flush();
+    return kExitFailure;
+  }
+}
+
+}  // namespace
+
+std::string VersionText() { return std::string(kProgram) + " " + VELTRANE_VERSION; }
+
+int UsageError(Environment& environment, const std::string& command, const std::string& message) {
+  const std::string named = command.empty() ? "" : command + " ";
+  environment.err << kProgram << ": " << (command.empty() ? "" : command + ": ") << message << "\n"
+                  << "Try '" << kProgram << " " << named << "--help'.\n";
   environment.err.flush();
   return kExitUsage;
 }
@@ -50,18 +95,33 @@ std::optional<ParsedArguments> ParseArguments(const std::vector<std::string>& ar
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
       parsed.positionals.push_back(argument);
-    } else if (argument == "--") {
+      continue;
+    }
+    if (argument == "--") {
       optionsEnded = true;
-    } else if (flags.count(argument)) {
-      parsed.flags.insert(argument);
-    } else if (valueOptions.count(argument)) {
-      if (i + 1 == arguments.size()) {
-        error = "option " + argument + " needs a value";
+      continue;
+    }
+    // GNU's long form with its value attached: --drive-root=C:\ .
+    const std::size_t equals =
+        argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
+    const std::string name = argument.substr(0, equals);
+    if (flags.count(name)) {
+      if (equals != std::string::npos) {
+        error = "option " + name + " takes no value";
         return std::nullopt;
       }
-      parsed.options.emplace(argument, arguments[++i]);
+      parsed.flags.insert(name);
+    } else if (valueOptions.count(name)) {
+      if (equals != std::string::npos) {
+        parsed.options.emplace(name, argument.substr(equals + 1));
+      } else if (i + 1 == arguments.size()) {
+        error = "option " + name + " needs a value";
+        return std::nullopt;
+      } else {
+        parsed.options.emplace(name, arguments[++i]);
+      }
     } else {
-      error = "unknown option " + argument;
+      error = "unknown option " + name;
       return std::nullopt;
     }
   }
@@ -69,38 +129,17 @@ std::optional<ParsedArguments> ParseArguments(const std::vector<std::string>& ar
 }
 
 int Run(const std::vector<std::string>& arguments, Environment& environment) {
-  if (arguments.empty()) return UsageError(environment, "no command given");
-  const std::string& name = arguments.front();
-  if (name == "--help") {
-    if (arguments.size() > 1) return UsageError(environment, "--help takes no arguments");
-    environment.out << Help();
-    environment.out.flush();
-    return kExitSuccess;
+  if (arguments.empty()) return UsageError(environment, "", "no command given");
+  const std::string& first = arguments.front();
+  const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+  if (IsHelpOption(first) || first == "help") return RunHelp(environment, rest);
+  if (IsVersionOption(first)) {
+    if (!rest.empty()) return UsageError(environment, "", first + " takes no arguments");
+    return Print(environment, VersionText() + "\n");
   }
-  for (const Command& command : Commands()) {
-    if (command.name != name) continue;
-    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-    // "--help" among a command's options (before any "--") asks for the help.
-    if (std::find(rest.begin(), std::find(rest.begin(), rest.end(), "--"), "--help") !=
-        rest.end()) {
-      environment.out << Help();
-      environment.out.flush();
-      return kExitSuccess;
-    }
-    try {
-      const int status = command.run(rest, environment);
-      environment.out.flush();
-      environment.err.flush();
-      return status;
-    } catch (const std::exception& error) {
-      environment.out.flush();
-      environment.err << "veltrane-cli: " << name << ": " << error.what() << "\n";
-      environment.err.flush();
-      return kExitFailure;
-    }
-  }
-  if (name.size() > 1 && name[0] == '-') return UsageError(environment, "unknown option " + name);
-  return UsageError(environment, "unknown command " + name);
+  if (const Command* command = FindCommand(first)) return RunCommand(*command, rest, environment);
+  if (LooksLikeOption(first)) return UsageError(environment, "", "unknown option " + first);
+  return UsageError(environment, "", UnknownCommand(first));
 }
 
 }  // namespace veltrane::cli

@@ -7,12 +7,21 @@ namespace {
 int RunImport(const std::vector<std::string>& arguments, Environment& environment) {
   std::string error;
   const auto parsed = ParseArguments(arguments, {}, {}, error);
-  if (!parsed) return UsageError(environment, "import: " + error);
-  if (parsed->positionals.size() != 1) return UsageError(environment, "import: needs a file name");
+  if (!parsed) return UsageError(environment, "import", error);
+  if (parsed->positionals.size() != 1) {
+    return UsageError(environment, "import", "needs a file name");
+  }
   const std::string& file = parsed->positionals[0];
   ImportSummary summary;
   RegImportError failure;
-  if (!ImportRegFile(environment.registry, file, summary, failure)) {
+  std::string bytes;
+  // A file that cannot be read is named by the reason; a fault in it, by
+  // the file and the line.
+  if (!ReadRegFile(file, bytes, failure)) {
+    environment.err << "veltrane-cli: import: " << failure.Text() << "\n";
+    return kExitFailure;
+  }
+  if (!ImportRegText(environment.registry, bytes, summary, failure)) {
     environment.err << "veltrane-cli: import: " << file << ": " << failure.Text() << "\n";
     return kExitFailure;
   }
@@ -28,12 +37,24 @@ int RunImport(const std::vector<std::string>& arguments, Environment& environmen
 }  // namespace
 
 Command ImportCliCommand() {
-  return {"import", "import FILE",
-          "Reads FILE, REGEDIT4 text (or the registry editor's UTF-16 export), and writes\n"
-          "every key and value it holds: the backup backuphkcu.reg, or an undo file of a\n"
-          "clean. All or nothing: the whole file is checked first, and a file with a fault\n"
-          "changes nothing; should the registry refuse a change, everything done before it\n"
-          "is put back. Either way the fault is reported with its line number.",
+  return {"import", "import FILE", "apply a .reg file, such as an undo file, all or nothing",
+          "Reads FILE, REGEDIT4 text in the system's code page or the registry editor's\n"
+          "UTF-16 form, and writes every key and value it holds: the backup\n"
+          "backuphkcu.REG, or the undo file of a clean. All or nothing: the whole file\n"
+          "is checked first, and a file with a fault changes nothing; should the\n"
+          "registry refuse a change, everything done before it is put back. Either way\n"
+          "the fault is reported with its line number.\n"
+          "\n"
+          "Options:\n"
+          "  -h, --help    show this help\n"
+          "\n"
+          "Examples:\n"
+          "  veltrane-cli import veltrane-undo-20260301-101500.reg\n"
+          "  veltrane-cli import backuphkcu.REG\n"
+          "\n"
+          "Exit status: 0 every line applied; 1 the file cannot be read, holds a fault,\n"
+          "or asks for a change the registry refuses, and nothing was changed; 2 a wrong\n"
+          "command line.\n",
           RunImport};
 }
 

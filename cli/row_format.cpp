@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/text.h"
 #include "cli/json_output.h"
 
 namespace veltrane::cli {
@@ -52,17 +53,21 @@ void WriteTable(std::ostream& out, const std::vector<Finding>& rows) {
     lines.push_back({EscapeControls(row.CleanDetails), EscapeControls(row.ValueName),
                      EscapeControls(row.ValueData), EscapeControls(row.RegistryLocation)});
   }
+  // Widths in the columns a console gives the texts, not in their bytes.
+  std::vector<std::array<std::size_t, 4>> columnsOf(lines.size());
   std::array<std::size_t, 4> widths{};
-  for (const auto& line : lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
     for (std::size_t column = 0; column < 4; ++column) {
-      widths[column] = std::max(widths[column], line[column].size());
+      columnsOf[i][column] = DisplayWidth(lines[i][column]);
+      widths[column] = std::max(widths[column], columnsOf[i][column]);
     }
   }
-  for (const auto& line : lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto& line = lines[i];
     std::string text;
     for (std::size_t column = 0; column < 3; ++column) {
       text += line[column];
-      text.append(widths[column] - line[column].size() + 2, ' ');
+      text.append(widths[column] - columnsOf[i][column] + 2, ' ');
     }
     text += line[3];
     out << text << '\n';

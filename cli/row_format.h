@@ -23,7 +23,8 @@ std::string TsvRow(const Finding& row);
 std::string EscapeControls(const std::string& text);
 
 // A table with the four column captions, one row per line, columns as wide
-// as their widest text.
+// as their widest text shows on a console (a wide East Asian character
+// takes two columns).
 void WriteTable(std::ostream& out, const std::vector<Finding>& rows);
 
 enum class OutputFormat { kTable, kTsv, kJson };

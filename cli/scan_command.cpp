@@ -74,12 +74,12 @@ namespace {
 int RunScan(const std::vector<std::string>& arguments, Environment& environment) {
   std::string error;
   const auto parsed = ParseArguments(arguments, kScanFlags, {kDriveRootOption}, error);
-  if (!parsed) return UsageError(environment, "scan: " + error);
+  if (!parsed) return UsageError(environment, "scan", error);
   if (!parsed->positionals.empty()) {
-    return UsageError(environment, "scan: unexpected argument " + parsed->positionals.front());
+    return UsageError(environment, "scan", "unexpected argument " + parsed->positionals.front());
   }
   const auto options = ReadScanOptions(*parsed, environment.files, error);
-  if (!options) return UsageError(environment, "scan: " + error);
+  if (!options) return UsageError(environment, "scan", error);
   ScanSession session(environment, *options);
   // Only reads: the backup belongs to the commands that change the registry.
   session.Scan({});
@@ -91,25 +91,38 @@ int RunScan(const std::vector<std::string>& arguments, Environment& environment)
 
 Command ScanCommand() {
   return {"scan", "scan [--tsv | --json] [--drive-root PATH]",
-          "Runs Veltrane's five checks on HKEY_CURRENT_USER (missing file paths below\n"
-          "SOFTWARE, empty file extension keys, typed addresses, Run box history and recent\n"
-          "documents) and lists every finding, then the final status text. Changes nothing.\n"
-          "Progress goes to stderr.\n"
-          "--tsv        one finding per line on stdout: Clean Details, Value Name, Value\n"
-          "             Data and Registry Location separated by tabs, with a backslash\n"
-          "             written as \\\\, a tab as \\t, a line feed as \\n, a carriage return\n"
-          "             as \\r and any other byte below 32 as \\x and two hex digits; the\n"
-          "             status text goes to stderr.\n"
-          "--json       one JSON document on stdout, in UTF-8: \"Findings\", a list of\n"
-          "             objects with CleanDetails, ValueName, ValueData, RegistryLocation\n"
-          "             (texts) and Ticked (true or false), and \"Status\", the final status\n"
-          "             text. Texts are converted from the system code page; a byte that\n"
-          "             does not convert is written as \\u00XX of its value.\n"
-          "--drive-root PATH\n"
-          "             the folder (as C:\\) below which the path check looks for missing\n"
-          "             files, in place of the system root less \"WINDOWS\". In a Wine\n"
-          "             prefix, whose system root is C:\\windows, --drive-root C:\\ checks\n"
-          "             the whole drive.",
+          "list what Veltrane's five checks find; changes nothing",
+          "Runs Veltrane's five checks on HKEY_CURRENT_USER and lists every finding,\n"
+          "then the final status text. Changes nothing. Progress goes to stderr.\n"
+          "The checks: missing file paths below HKCU\\SOFTWARE (invalid_filepath),\n"
+          "empty file extension keys (hkcuext), typed addresses (typeurl), Run box\n"
+          "history (runmru) and recent documents (recentdocs).\n"
+          "\n"
+          "Options:\n"
+          "  --tsv         one finding per line on stdout: Clean Details, Value Name,\n"
+          "                Value Data and Registry Location separated by tabs, with a\n"
+          "                backslash written as \\\\, a tab as \\t, a line feed as \\n, a\n"
+          "                carriage return as \\r and any other byte below 32 as \\x and\n"
+          "                two hex digits; the status text goes to stderr.\n"
+          "  --json        one JSON document on stdout, in UTF-8: \"Findings\", a list of\n"
+          "                objects with CleanDetails, ValueName, ValueData,\n"
+          "                RegistryLocation (texts) and Ticked (true or false), and\n"
+          "                \"Status\", the final status text. Texts are as they are;\n"
+          "                a byte that is no UTF-8 is written as \\u00XX of its value.\n"
+          "  --drive-root PATH\n"
+          "                the folder (as C:\\) below which the path check looks for\n"
+          "                missing files, in place of the system root less \"WINDOWS\".\n"
+          "                In a Wine prefix, whose system root is C:\\windows,\n"
+          "                --drive-root C:\\ checks the whole drive.\n"
+          "  -h, --help    show this help\n"
+          "\n"
+          "Examples:\n"
+          "  veltrane-cli scan\n"
+          "  veltrane-cli scan --tsv > findings.tsv\n"
+          "  veltrane-cli scan --json --drive-root C:\\ > findings.json\n"
+          "\n"
+          "Exit status: 0 the scan ran, whatever it found; 1 it failed; 2 a wrong\n"
+          "command line.\n",
           RunScan};
 }
 

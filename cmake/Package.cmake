@@ -3,6 +3,10 @@
 # stripped (CPack strips what it installs), the README with its picture, the
 # LICENSE, and SHA256SUMS.txt, the SHA-256 of each program as shipped.
 # CPack's ZIP generator uses cmake's own archiver: no zip program needed.
+#
+# CMake's own package target builds `all` first, every test and benchmark
+# with it. Ours builds the two programs and packs them: CPack's settings go
+# to a file of another name, so that CMake makes no target of its own.
 install(TARGETS veltrane veltrane-cli RUNTIME DESTINATION .)
 install(FILES README.md LICENSE DESTINATION .)
 install(FILES docs/main-window.png DESTINATION docs)
@@ -27,4 +31,14 @@ set(CPACK_PACKAGE_FILE_NAME ${VELTRANE_PACKAGE_NAME})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackZipConfig.cmake)
+# A build folder configured before keeps the file of the default name, which
+# would reserve the name again.
+file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake)
 include(CPack)
+add_custom_target(package
+  COMMAND ${CMAKE_CPACK_COMMAND} --config ${CPACK_OUTPUT_CONFIG_FILE}
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Packing ${VELTRANE_PACKAGE_NAME}.zip"
+  USES_TERMINAL)
+add_dependencies(package veltrane veltrane-cli)

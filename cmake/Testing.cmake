@@ -1,7 +1,7 @@
 # Test set-up shared by every folder.
 #
 #   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN]
-#                     [PREFIX name [SCREEN_SIZE WxHxD]])
+#                     [PREFIX name [SCREEN_SIZE WxHxD]] [LEGACY_CODE_PAGE])
 #
 # builds one GoogleTest program and registers it as a single CTest entry:
 # under Wine a process start costs about a second, so one entry per program
@@ -17,6 +17,9 @@
 # changes what every program of a prefix sees when it starts (the display's
 # dpi): it takes no turns with the others. SCREEN_SIZE is that X server's
 # screen (1280x1024x24 unless given).
+# Under Wine a test program carries the programs' manifest, which makes its
+# 8-bit texts UTF-8 as theirs are; LEGACY_CODE_PAGE leaves it out, so the
+# program runs in the prefix's legacy code page (Windows-1252, wine-run).
 enable_testing()
 
 if(VELTRANE_WIN32)
@@ -36,9 +39,20 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
+# Makes UTF-8 the code page of `target`'s process (cmake/utf8-code-page.rc).
+function(veltrane_add_utf8_manifest target)
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/utf8-code-page.rc)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/cmake/utf8-code-page.rc APPEND PROPERTY OBJECT_DEPENDS
+               ${CMAKE_SOURCE_DIR}/cmake/utf8-code-page.manifest)
+endfunction()
+
 function(veltrane_add_test)
-  cmake_parse_arguments(T "SCREEN" "NAME;TIMEOUT;PREFIX;SCREEN_SIZE" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
+  cmake_parse_arguments(T "SCREEN;LEGACY_CODE_PAGE" "NAME;TIMEOUT;PREFIX;SCREEN_SIZE"
+                        "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  if(VELTRANE_WIN32 AND NOT T_LEGACY_CODE_PAGE)
+    veltrane_add_utf8_manifest(${T_NAME})
+  endif()
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # GCC 12 at -O2 warns falsely about std::string concatenations
   # (-Wrestrict in char_traits), and tests build many such paths.

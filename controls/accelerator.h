@@ -1,15 +1,16 @@
 // Accelerator characters of captions: "&" marks the character after it,
-// "&&" stands for an ampersand. Portable.
+// "&&" stands for an ampersand. The program's captions are ASCII, and a
+// character beyond ASCII reaches a window of the UTF-8 process as several
+// bytes, so letter case is that of ASCII. Portable.
 #pragma once
 
 #include <string>
 
-#include "registry/code_page.h"
-
 namespace veltrane {
 
 // The marked character of a caption, upper-cased ("E&xit" -> 'X'); 0 when
-// the caption marks none. The first single "&" counts.
+// the caption marks none, or marks a character beyond ASCII. The first
+// single "&" counts.
 char AcceleratorOf(const std::string& caption);
 
 // True when `character` (any case) is the caption's accelerator.

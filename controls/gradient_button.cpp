@@ -161,8 +161,7 @@ void TGradientButton::Draw(HDC dc, int w, int h) {
 
   const std::string& caption = Caption();
   SelectGuard font(dc, FontHandle());
-  SIZE text{0, 0};
-  GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+  const SIZE text = ProgramTextExtent(dc, caption);
   const SIZE glyph = BitmapSize(glyph_.get());
   ButtonContent content;
   content.width = w;
@@ -193,8 +192,7 @@ void TGradientButton::Draw(HDC dc, int w, int h) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveColor(c.text));
     RECT r{place.textLeft, place.textTop, place.textLeft + text.cx, place.textTop + text.cy};
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+    DrawProgramText(dc, caption, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
   }
 
   // Border, inner edge and focus rectangle are one pixel at 96 dpi: lines

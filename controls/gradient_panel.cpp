@@ -66,15 +66,15 @@ void TGradientPanel::Draw(HDC dc, int w, int h) {
   if (const std::string& caption = Caption(); !caption.empty()) {
     SelectGuard font(dc, FontHandle());
     SIZE text{}, sample{};
-    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-    GetTextExtentPoint32A(dc, kPanelCaptionSample, 8, &sample);
+    text = ProgramTextExtent(dc, caption);
+    sample = ProgramTextExtent(dc, kPanelCaptionSample);
     const bool bothBevels =
         bevelInner_ != TPanelBevel::bvNone && bevelOuter_ != TPanelBevel::bvNone;
     const int x = PanelCaptionLeft(w, text.cx, bevel, alignment_, bothBevels);
     const int y = PanelCaptionTop(h, sample.cy);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveColor(Font().color));
-    TextOutA(dc, x, y, caption.c_str(), static_cast<int>(caption.size()));
+    ProgramTextOut(dc, x, y, caption);
   }
 
   SelectGuard pen(dc, GetStockObject(DC_PEN));

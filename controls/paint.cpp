@@ -1,5 +1,7 @@
 #include "controls/paint.h"
 
+#include "base/text.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -122,12 +124,36 @@ HFONT ControlFont::Handle() {
   return font_.get();
 }
 
+std::wstring GdiText(const std::string& text) {
+  if (const auto units = ToUtf16(text)) return std::wstring(units->begin(), units->end());
+  std::wstring bytes;
+  for (const char c : text) bytes.push_back(static_cast<unsigned char>(c));
+  return bytes;
+}
+
+int DrawProgramText(HDC dc, const std::string& text, RECT* rect, UINT format) {
+  const std::wstring wide = GdiText(text);
+  return DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), rect, format);
+}
+
+SIZE ProgramTextExtent(HDC dc, const std::string& text) {
+  const std::wstring wide = GdiText(text);
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  return size;
+}
+
+void ProgramTextOut(HDC dc, int x, int y, const std::string& text) {
+  const std::wstring wide = GdiText(text);
+  TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
 SIZE MeasureCaption(HDC dc, const std::string& caption, UINT format) {
   std::string text = caption;
   const bool prefixes = (format & DT_NOPREFIX) == 0;
   if (text.empty() || (prefixes && text == "&")) text += ' ';
   RECT r{0, 0, 0, 0};
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT);
+  DrawProgramText(dc, text, &r, format | DT_CALCRECT);
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 

@@ -48,6 +48,15 @@ struct FontDesc {
 
 // The font for a display of `dpi`: its height scaled by dpi / 96.
 UniqueFont CreateFontFrom(const FontDesc& desc, int dpi = kDefaultDpi);
+
+// The program's text as GDI's UTF-16 calls take it. GDI's 8-bit calls read
+// the system's legacy code page whatever the process's own, so the program's
+// UTF-8 is drawn through these; a byte that begins no character stands for
+// the character of its own number.
+std::wstring GdiText(const std::string& text);
+int DrawProgramText(HDC dc, const std::string& text, RECT* rect, UINT format);
+SIZE ProgramTextExtent(HDC dc, const std::string& text);
+void ProgramTextOut(HDC dc, int x, int y, const std::string& text);
 // The description of an existing font made for a display of `dpi` (the
 // colour is left at its default).
 FontDesc FontDescOf(HFONT font, int dpi = kDefaultDpi);

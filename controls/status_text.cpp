@@ -95,7 +95,7 @@ void TCustomStatusText::Draw(HDC dc, int w, int h) {
     format |= DT_RTLREADING;
   }
   RECT inside{1, 1, w - 1, h - 1};
-  DrawTextA(dc, Caption().c_str(), static_cast<int>(Caption().size()), &inside, format);
+  DrawProgramText(dc, Caption(), &inside, format);
 }
 
 void TCustomStatusText::Click() {

@@ -85,7 +85,7 @@ void TTextLabel::Draw(HDC dc, int w, int h) {
   SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, Enabled() ? ResolveColor(Font().color) : GetSysColor(COLOR_GRAYTEXT));
   RECT area{0, 0, w, h};
-  DrawTextA(dc, Caption().c_str(), static_cast<int>(Caption().size()), &area, TextFormat());
+  DrawProgramText(dc, Caption(), &area, TextFormat());
 }
 
 LRESULT TTextLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

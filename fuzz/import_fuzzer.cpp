@@ -10,9 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+#include "clean/import_journal.h"
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
+#include "registry/tregistry.h"
+#include "registry/unique_key.h"
 
 namespace {
 
@@ -28,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::vector<RegOperation> operations;
   RegImportError error;
-  if (!ParseRegFile(text, operations, error)) {
+  // The file is read in the system's code page of the registry it goes to:
+  // Windows-1252 in an empty one.
+  if (!ParseRegFile(text, kWesternCodePage, operations, error)) {
     if (error.line < 1 || error.message.empty()) Fault("refusal without a line", error.Text());
     // A refused file changes nothing.
     MemoryRegistry untouched;
@@ -56,9 +62,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fault("the registry does not show a line of the file", std::to_string(line));
   }
 
+  // The file may have set the system's code page: the export is written in
+  // it, and must be read back in it.
+  const std::string nls = "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage";
+  SavedValue codePage;
+  {
+    UniqueKey key;
+    if (OpenOwnedKey(first, kHkeyLocalMachine, nls, kKeyRead, key) == kErrorSuccess) {
+      ReadSavedValue(first, key.get(), "ACP", codePage);
+    }
+  }
   for (RegKey root = kHkeyClassesRoot; root <= kHkeyDynData; ++root) {
     const std::string exported = ExportKeyToText(first, root, "");
     MemoryRegistry second;
+    if (codePage.existed) {
+      UniqueKey key;
+      CreateOwnedKey(second, kHkeyLocalMachine, nls, kKeyAllAccess, key);
+      second.SetValue(key.get(), "ACP", codePage.type, codePage.data.data(),
+                      static_cast<std::uint32_t>(codePage.data.size()));
+    }
     if (!ImportRegText(second, exported, summary, error)) {
       Fault("our own export was refused", error.Text() + "\n" + exported);
     }

@@ -12,12 +12,13 @@ sources=(
   "$root/fuzz/import_fuzzer.cpp"
   "$root/clean/reg_import.cpp" "$root/clean/reg_parse.cpp" "$root/clean/reg_verify.cpp"
   "$root/clean/import_journal.cpp" "$root/clean/reg_export.cpp" "$root/clean/reg_format.cpp"
-  "$root/clean/whole_file.cpp"
+  "$root/clean/whole_file.cpp" "$root/clean/reg_lines.cpp" "$root/clean/file_error.cpp"
   "$root/registry/tregistry.cpp" "$root/registry/memory_registry.cpp"
-  "$root/registry/typed_value.cpp" "$root/registry/code_page.cpp"
+  "$root/registry/typed_value.cpp" "$root/registry/value_delivery.cpp"
+  "$root/base/text.cpp" "$root/base/names.cpp" "$root/base/unicode_tables.cpp"
 )
 binary="$out/import_fuzzer"
-newest=$(ls -t "${sources[@]}" "$root"/clean/*.h "$root"/registry/*.h | head -1)
+newest=$(ls -t "${sources[@]}" "$root"/clean/*.h "$root"/registry/*.h "$root"/base/*.h | head -1)
 if [ ! -x "$binary" ] || [ "$newest" -nt "$binary" ]; then
   "$cxx" -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -I"$root" "${sources[@]}" -o "$binary"

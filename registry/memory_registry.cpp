@@ -1,36 +1,23 @@
 #include "registry/memory_registry.h"
 
-#include "registry/code_page.h"
-
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include <ext/pb_ds/assoc_container.hpp>
 #include <ext/pb_ds/tree_policy.hpp>
 
+#include "base/names.h"
+#include "base/text.h"
+#include "registry/value_delivery.h"
+
 namespace veltrane {
 namespace {
 
 constexpr std::uint32_t kDeleteRight = 0x10000;
 constexpr std::uint32_t kAllRights = 0xFFFFFFFFu;
-
-// Sort key of each byte: its Windows-1252 character, lower-cased, as a
-// Unicode code point. The registry orders names by these.
-std::array<char16_t, 256> MakeSortKeys() {
-  std::array<char16_t, 256> keys{};
-  for (unsigned c = 0; c < 256; ++c) {
-    keys[c] = Cp1252ToUnicode(static_cast<unsigned char>(LowerCase1252(static_cast<char>(c))));
-  }
-  return keys;
-}
-
-const std::array<char16_t, 256> kSortKeys = MakeSortKeys();
-
-// Names reach advapi32 as C strings: everything after a zero byte is lost.
-std::string CName(const std::string& name) { return std::string(name.c_str()); }
 
 bool IsStringType(std::uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
@@ -40,28 +27,43 @@ bool IsStringType(std::uint32_t type) {
 // backslashes name no extra level.
 class PathNames {
  public:
-  explicit PathNames(std::string_view path) : rest_(path) {}
-  bool Next(std::string_view* name) {
-    while (!rest_.empty() && rest_.front() == '\\') rest_.remove_prefix(1);
+  explicit PathNames(std::u16string_view path) : rest_(path) {}
+  bool Next(std::u16string_view* name) {
+    while (!rest_.empty() && rest_.front() == u'\\') rest_.remove_prefix(1);
     if (rest_.empty()) return false;
-    const std::size_t end = std::min(rest_.find('\\'), rest_.size());
+    const std::size_t end = std::min(rest_.find(u'\\'), rest_.size());
     *name = rest_.substr(0, end);
     rest_.remove_prefix(end);
     return true;
   }
 
  private:
-  std::string_view rest_;
+  std::u16string_view rest_;
 };
 
 // A leading backslash is refused (161), a name over 255 characters too (87).
-long CheckPath(const std::string& path) {
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+long CheckPath(std::u16string_view path) {
+  if (!path.empty() && path.front() == u'\\') return kErrorBadPathname;
   PathNames names(path);
-  for (std::string_view name; names.Next(&name);) {
+  for (std::u16string_view name; names.Next(&name);) {
     if (name.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
   }
   return kErrorSuccess;
+}
+
+struct NameLess {
+  bool operator()(const std::u16string& a, const std::u16string& b) const {
+    return CompareNames(a, b) < 0;
+  }
+};
+
+std::vector<std::uint8_t> UnitBytes(std::u16string_view units) {
+  std::vector<std::uint8_t> bytes(units.size() * 2);
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    bytes[2 * i] = static_cast<std::uint8_t>(units[i]);
+    bytes[2 * i + 1] = static_cast<std::uint8_t>(units[i] >> 8);
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -70,7 +72,7 @@ long CheckPath(const std::string& path) {
 // listing asks for entry 0, 1, 2 ... and must not walk from the front each
 // time.
 template <class T>
-using NameTree = __gnu_pbds::tree<std::string, T, RegistryNameLess, __gnu_pbds::rb_tree_tag,
+using NameTree = __gnu_pbds::tree<std::u16string, T, NameLess, __gnu_pbds::rb_tree_tag,
                                   __gnu_pbds::tree_order_statistics_node_update>;
 
 // A name tree made on first use: most keys have no subkeys or no values,
@@ -79,23 +81,23 @@ template <class T>
 class Table {
  public:
   std::size_t Size() const { return tree_ ? tree_->size() : 0; }
-  T* Find(const std::string& name) {
+  T* Find(const std::u16string& name) {
     if (!tree_) return nullptr;
     const auto it = tree_->find(name);
     return it == tree_->end() ? nullptr : &it->second;
   }
   // The entry at `index` in registry order; the index must exist.
-  std::pair<const std::string&, T&> At(std::size_t index) {
+  std::pair<const std::u16string&, T&> At(std::size_t index) {
     const auto it = tree_->find_by_order(index);
     return {it->first, it->second};
   }
   // The entry's name stays put for as long as the entry lives.
-  std::pair<const std::string*, T*> Insert(const std::string& name, T value) {
+  std::pair<const std::u16string*, T*> Insert(const std::u16string& name, T value) {
     if (!tree_) tree_ = std::make_unique<NameTree<T>>();
     const auto it = tree_->insert({name, std::move(value)}).first;
     return {&it->first, &it->second};
   }
-  void Erase(const std::string& name) {
+  void Erase(const std::u16string& name) {
     tree_->erase(name);
     if (tree_->empty()) tree_.reset();
   }
@@ -111,36 +113,14 @@ class Table {
   std::unique_ptr<NameTree<T>> tree_;
 };
 
+// String data is kept as the registry keeps it, in UTF-16.
 struct StoredValue {
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
 };
 
-namespace {
-
-// A value's type, size and data as the query calls hand them out: too small
-// a buffer gets 234 and the size needed, and nothing else; string data that
-// lacks its terminating zero gets one after it when there is room.
-long DeliverValue(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* dataSize) {
-  const auto size = static_cast<std::uint32_t>(value.data.size());
-  if (type) *type = value.type;
-  if (data && *dataSize < size) {
-    *dataSize = size;
-    return kErrorMoreData;
-  }
-  if (data && size > 0) {
-    std::memcpy(data, value.data.data(), size);
-    if (IsStringType(value.type) && size < *dataSize && value.data.back() != 0) data[size] = 0;
-  }
-  if (dataSize) *dataSize = size;
-  return kErrorSuccess;
-}
-
-}  // namespace
-
 struct MemoryRegistry::Node {
-  const std::string* name = nullptr;  // its entry's name in the parent's table
+  const std::u16string* name = nullptr;  // its entry's name in the parent's table
   Node* parent = nullptr;
   bool deleted = false;
   std::uint32_t granted = kAllRights;
@@ -149,20 +129,42 @@ struct MemoryRegistry::Node {
   Table<StoredValue> values;
 };
 
-bool RegistryNameLess::operator()(const std::string& a, const std::string& b) const {
-  const auto* pa = reinterpret_cast<const unsigned char*>(a.data());
-  const auto* pb = reinterpret_cast<const unsigned char*>(b.data());
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    if (pa[i] == pb[i]) continue;
-    const auto ka = kSortKeys[pa[i]];
-    const auto kb = kSortKeys[pb[i]];
-    if (ka != kb) return ka < kb;
+MemoryRegistry::MemoryRegistry() : codePage_(ProcessCodePage()) {}
+
+bool MemoryRegistry::Narrow(const std::u16string& units) {
+  if (std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; })) {
+    narrow_.assign(units.begin(), units.end());  // the buffer is reused
+    return true;
   }
-  return a.size() < b.size();
+  auto converted = FromUtf16(units, codePage_);
+  if (!converted) return false;
+  narrow_ = *std::move(converted);
+  return true;
 }
 
-MemoryRegistry::MemoryRegistry() = default;
+bool MemoryRegistry::Wide(const std::string& text, std::u16string& units) const {
+  const std::string_view name(text.c_str());
+  if (IsAscii(name)) {  // most names: no conversion, and the buffer is reused
+    units.assign(name.begin(), name.end());
+    return true;
+  }
+  auto converted = ToUtf16(name, codePage_);
+  if (!converted) return false;
+  units = *std::move(converted);
+  return true;
+}
+
+// A value's type, size and data as the query calls hand them out
+// (value_delivery.h).
+long MemoryRegistry::Deliver(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* dataSize) const {
+  if (type) *type = value.type;
+  if (IsStringType(value.type)) {
+    return HandOutText(value.data.data(), value.data.size(), codePage_, data, dataSize);
+  }
+  return HandOutData(value.data.data(), static_cast<std::uint32_t>(value.data.size()), false, data,
+                     dataSize);
+}
 
 MemoryRegistry::~MemoryRegistry() {
   // Take the trees apart one key at a time: left to the destructors, a deep
@@ -173,7 +175,7 @@ MemoryRegistry::~MemoryRegistry() {
   while (!pending.empty()) {
     std::shared_ptr<Node> node = std::move(pending.back());
     pending.pop_back();
-    node->subkeys.ForEach([&](const std::string&, std::shared_ptr<Node>& child) {
+    node->subkeys.ForEach([&](const std::u16string&, std::shared_ptr<Node>& child) {
       pending.push_back(std::move(child));
     });
     node->subkeys.Clear();
@@ -215,15 +217,16 @@ long MemoryRegistry::Use(RegKey key, std::uint32_t right, Node** node) {
   return kErrorSuccess;
 }
 
-long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool create,
+long MemoryRegistry::Walk(const Slot* start, const std::u16string& path, bool create,
                           const Slot** found, bool* created) {
   if (long r = CheckPath(path)) return r;
   PathNames names(path);
   const Slot* node = start;
-  std::string_view name;
+  std::u16string_view name;
   bool missing = false;
   while (names.Next(&name)) {
-    const Slot* child = (*node)->subkeys.Find(std::string(name));
+    lookup_.assign(name);  // reused: a lookup makes no string of its own
+    const Slot* child = (*node)->subkeys.Find(lookup_);
     if (!child) {
       missing = true;
       break;
@@ -241,7 +244,7 @@ long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool creat
       child->parent = &parent;
       Touch(*child);
       Touch(parent);
-      const auto [childName, slot] = parent.subkeys.Insert(std::string(name), std::move(child));
+      const auto [childName, slot] = parent.subkeys.Insert(std::u16string(name), std::move(child));
       (*slot)->name = childName;
       node = slot;
       if (created) *created = true;
@@ -253,7 +256,8 @@ long MemoryRegistry::Walk(const Slot* start, const std::string& path, bool creat
 
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   ++calls_;
-  const std::string path = CName(subkey);
+  std::u16string& path = wide_;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   if (path.empty()) {
     *result = parent;
     return kErrorSuccess;
@@ -270,10 +274,12 @@ long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* r
 long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                RegKey* result) {
   ++calls_;
+  std::u16string& path = wide_;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
   const Slot* node = nullptr;
-  if (long r = Walk(start, CName(subkey), false, &node, nullptr)) return r;
+  if (long r = Walk(start, path, false, &node, nullptr)) return r;
   if (access & ~(*node)->granted) return kErrorAccessDenied;
   *result = NewHandle(*node, access);
   return kErrorSuccess;
@@ -282,9 +288,10 @@ long MemoryRegistry::OpenKeyEx(RegKey parent, const std::string& subkey, std::ui
 long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                  RegKey* result, std::uint32_t* disposition) {
   ++calls_;
+  std::u16string& path = wide_;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
-  const std::string path = CName(subkey);
   // An existing key that refuses the rights asked for is refused before
   // anything is made, so a failed create leaves no keys behind.
   const Slot* node = nullptr;
@@ -298,22 +305,28 @@ long MemoryRegistry::CreateKeyEx(RegKey parent, const std::string& subkey, std::
   return kErrorSuccess;
 }
 
+long MemoryRegistry::CreateKeyUtf16(RegKey parent, const std::u16string& name) {
+  ++calls_;
+  const Slot* start = nullptr;
+  if (long r = Resolve(parent, &start, nullptr)) return r;
+  const Slot* node = nullptr;
+  return Walk(start, name, true, &node, nullptr);
+}
+
 long MemoryRegistry::QueryInfoKey(RegKey key, KeyInfo* info) {
   Node* node = nullptr;
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   KeyInfo facts;
   facts.subkeyCount = static_cast<std::uint32_t>(node->subkeys.Size());
   facts.valueCount = static_cast<std::uint32_t>(node->values.Size());
-  node->subkeys.ForEach([&](const std::string& name, const std::shared_ptr<Node>&) {
+  node->subkeys.ForEach([&](const std::u16string& name, const std::shared_ptr<Node>&) {
     facts.longestSubkeyName =
         std::max(facts.longestSubkeyName, static_cast<std::uint32_t>(name.size()));
   });
-  node->values.ForEach([&](const std::string& name, const StoredValue& value) {
+  node->values.ForEach([&](const std::u16string& name, const StoredValue& value) {
     facts.longestValueName =
         std::max(facts.longestValueName, static_cast<std::uint32_t>(name.size()));
-    // The registry keeps strings in UTF-16: two bytes for each one given.
-    const std::size_t stored = value.data.size() * (IsStringType(value.type) ? 2 : 1);
-    facts.longestData = std::max(facts.longestData, static_cast<std::uint32_t>(stored));
+    facts.longestData = std::max(facts.longestData, static_cast<std::uint32_t>(value.data.size()));
   });
   facts.lastWriteTime = node->lastWriteTime;
   *info = facts;
@@ -326,7 +339,8 @@ long MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, char* name,
   if (long r = Use(key, kKeyEnumerateSubKeys, &node)) return r;
   if (index >= node->subkeys.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength) return kErrorInvalidParameter;
-  const std::string& found = node->subkeys.At(index).first;
+  if (!Narrow(node->subkeys.At(index).first)) return kErrorNoUnicodeTranslation;
+  const std::string& found = narrow_;
   if (found.size() >= *nameLength) return kErrorMoreData;
   std::memcpy(name, found.c_str(), found.size() + 1);
   *nameLength = static_cast<std::uint32_t>(found.size());
@@ -340,8 +354,10 @@ long MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, char* name,
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (index >= node->values.Size()) return kErrorNoMoreItems;
   if (!name || !nameLength || (data && !dataSize)) return kErrorInvalidParameter;
-  const auto [valueName, value] = node->values.At(index);
-  if (long r = DeliverValue(value, type, data, dataSize)) return r;
+  const auto [wideName, value] = node->values.At(index);
+  if (!Narrow(wideName)) return kErrorNoUnicodeTranslation;
+  const std::string& valueName = narrow_;
+  if (long r = Deliver(value, type, data, dataSize)) return r;
   if (valueName.size() >= *nameLength) {
     // As the registry does: as much of the name as fits, cut short.
     if (*nameLength > 0) {
@@ -360,23 +376,46 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   Node* node = nullptr;
   if (long r = Use(key, kKeyQueryValue, &node)) return r;
   if (data && !dataSize) return kErrorInvalidParameter;
-  const StoredValue* found = node->values.Find(CName(name));
+  std::u16string& valueName = wide_;
+  if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
+  const StoredValue* found = node->values.Find(valueName);
   if (!found) return kErrorFileNotFound;
-  return DeliverValue(*found, type, data, dataSize);
+  return Deliver(*found, type, data, dataSize);
 }
 
 long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::uint8_t* data, std::uint32_t size) {
   Node* node = nullptr;
   if (long r = Use(key, kKeySetValue, &node)) return r;
-  const std::string valueName = CName(name);
+  std::u16string& valueName = wide_;
+  if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   if (valueName.size() > kMaxValueNameLength) return kErrorInvalidParameter;
   if (size > 0 && !data) return kErrorNoAccess;
+  std::vector<std::uint8_t> stored(data, data + size);
+  if (IsStringType(type)) {
+    // Zeros inside the data and a missing terminator are kept as they are.
+    const auto units = ToUtf16(
+        std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()), codePage_);
+    if (!units) return kErrorNoUnicodeTranslation;
+    stored = UnitBytes(*units);
+  }
   // A value written again under another spelling keeps its first one.
   StoredValue* value = node->values.Find(valueName);
   if (!value) value = node->values.Insert(valueName, {}).second;
   value->type = type;
-  value->data.assign(data, data + size);
+  value->data = std::move(stored);
+  Touch(*node);
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::SetValueUtf16(RegKey key, const std::u16string& name, std::uint32_t type,
+                                   const std::u16string& data) {
+  Node* node = nullptr;
+  if (long r = Use(key, kKeySetValue, &node)) return r;
+  StoredValue* value = node->values.Find(name);
+  if (!value) value = node->values.Insert(name, {}).second;
+  value->type = type;
+  value->data = UnitBytes(data);
   Touch(*node);
   return kErrorSuccess;
 }
@@ -384,7 +423,8 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
   Node* node = nullptr;
   if (long r = Use(key, kKeySetValue, &node)) return r;
-  const std::string valueName = CName(name);
+  std::u16string& valueName = wide_;
+  if (!Wide(name, valueName)) return kErrorNoUnicodeTranslation;
   if (!node->values.Find(valueName)) return kErrorFileNotFound;
   node->values.Erase(valueName);
   Touch(*node);
@@ -393,16 +433,27 @@ long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
 
 long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   ++calls_;
+  std::u16string& path = wide_;
+  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
+  return Delete(parent, path);
+}
+
+long MemoryRegistry::DeleteKeyUtf16(RegKey parent, const std::u16string& name) {
+  ++calls_;
+  return Delete(parent, name);
+}
+
+long MemoryRegistry::Delete(RegKey parent, const std::u16string& path) {
   const Slot* start = nullptr;
   if (long r = Resolve(parent, &start, nullptr)) return r;
   const Slot* slot = nullptr;
-  if (long r = Walk(start, CName(subkey), false, &slot, nullptr)) return r;
+  if (long r = Walk(start, path, false, &slot, nullptr)) return r;
   Node& node = **slot;
   if (!node.parent) return kErrorAccessDenied;  // a root cannot go
   if (!(node.granted & kDeleteRight)) return kErrorAccessDenied;
   if (node.subkeys.Size() > 0) return kErrorAccessDenied;
   Node& owner = *node.parent;
-  const std::string name = *node.name;  // the entry goes, and its name with it
+  const std::u16string name = *node.name;  // the entry goes, and its name with it
   node.deleted = true;
   node.parent = nullptr;
   node.name = nullptr;
@@ -420,8 +471,9 @@ long MemoryRegistry::CloseKey(RegKey key) {
 void MemoryRegistry::RestrictAccess(RegKey root, const std::string& path, std::uint32_t granted) {
   const Slot* start = nullptr;
   const Slot* node = nullptr;
-  if (Resolve(root, &start, nullptr) == kErrorSuccess &&
-      Walk(start, path, true, &node, nullptr) == kErrorSuccess) {
+  std::u16string units;
+  if (Wide(path, units) && Resolve(root, &start, nullptr) == kErrorSuccess &&
+      Walk(start, units, true, &node, nullptr) == kErrorSuccess) {
     (*node)->granted = granted;
   }
 }

@@ -1,15 +1,14 @@
-// A registry held in memory that answers every operation as advapi32 does
-// (the rules in registry_api.h): case-insensitive names kept in the order
-// the registry enumerates them, handles that go stale when their key is
-// deleted, per-key access rules, the buffer and more-data rules. It serves
-// the native tests and the benchmarks, and holds a million keys with
-// O(log n) lookups by name and by index.
+// A registry held in memory that answers every operation as Win32Registry
+// does (the rules in registry_api.h): names and string data kept in UTF-16
+// and converted exactly to and from the 8-bit side, case-insensitive names
+// kept in the order the registry enumerates them, handles that go stale
+// when their key is deleted, per-key access rules, the buffer and more-data
+// rules. It serves the native tests and the benchmarks, and holds a million
+// keys with O(log n) lookups by name and by index.
 //
 // Where it answers as Windows does rather than as Wine does:
 // - A key name of 256 characters is refused (87); Wine takes it.
 // - QueryInfoKey needs the query right (5 without); Wine answers anyway.
-// - A path over 260 characters works; Wine's 8-bit calls refuse it with 234
-//   (Win32Registry walks such paths in pieces, so callers never see that).
 // - CreateKeyEx of the empty path reports 2 (opened); Wine says 1.
 // - Access rules per key (RestrictAccess) hold; Wine grants every open.
 #pragma once
@@ -24,11 +23,7 @@
 
 namespace veltrane {
 
-// Orders names as the registry enumerates them: by lower-cased character,
-// the 8-bit text read in the Windows-1252 code page.
-struct RegistryNameLess {
-  bool operator()(const std::string& a, const std::string& b) const;
-};
+struct StoredValue;
 
 class MemoryRegistry final : public RegistryApi {
  public:
@@ -60,6 +55,17 @@ class MemoryRegistry final : public RegistryApi {
   std::size_t OpenHandleCount() const { return handles_.size(); }
   // Number of calls made through the API so far.
   std::uint64_t CallCount() const { return calls_; }
+  // The code page of the 8-bit side (the process code page unless set):
+  // with Windows-1252, a name or text in another script answers 1113 as it
+  // does to a program that runs in that code page.
+  void SetCodePage(unsigned codePage) { codePage_ = codePage; }
+  // Writes a value by its UTF-16 name and data, as another program may
+  // (an unpaired surrogate, say): `data` is stored as it is.
+  long SetValueUtf16(RegKey key, const std::u16string& name, std::uint32_t type,
+                     const std::u16string& data);
+  // Makes and deletes the key `name` below `parent` by its UTF-16 name.
+  long CreateKeyUtf16(RegKey parent, const std::u16string& name);
+  long DeleteKeyUtf16(RegKey parent, const std::u16string& name);
 
  private:
   struct Node;  // defined beside the implementation
@@ -70,11 +76,20 @@ class MemoryRegistry final : public RegistryApi {
   };
 
   long Resolve(RegKey key, const Slot** node, std::uint32_t* access);
-  long Walk(const Slot* start, const std::string& path, bool create, const Slot** found,
+  long Walk(const Slot* start, const std::u16string& path, bool create, const Slot** found,
             bool* created);
+  // `text` of the 8-bit side (up to a zero byte, as a C string reaches the
+  // registry) in UTF-16; false when it has no exact form.
+  bool Wide(const std::string& text, std::u16string& units) const;
+  // `units` in the 8-bit code page, into `narrow_`; false when it has no
+  // exact form there.
+  bool Narrow(const std::u16string& units);
+  long Deliver(const StoredValue& value, std::uint32_t* type, std::uint8_t* data,
+               std::uint32_t* dataSize) const;
   RegKey NewHandle(const Slot& node, std::uint32_t access);
   // Counts the call and resolves `key`, which must carry `right`.
   long Use(RegKey key, std::uint32_t right, Node** node);
+  long Delete(RegKey parent, const std::u16string& path);
   void Touch(Node& node);
 
   std::map<RegKey, Slot> roots_;
@@ -82,6 +97,10 @@ class MemoryRegistry final : public RegistryApi {
   RegKey nextHandle_ = 0x1000;
   std::uint64_t clock_ = 0;
   std::uint64_t calls_ = 0;
+  unsigned codePage_;
+  // Buffers reused from call to call: most calls convert one name.
+  std::u16string wide_, lookup_;
+  std::string narrow_;
 };
 
 }  // namespace veltrane

@@ -1,6 +1,9 @@
 // The registry as the program sees it: the eleven advapi32 operations it
-// uses, with C++ types but advapi32's result codes. Win32Registry forwards
-// to advapi32; MemoryRegistry is a portable store that answers the same.
+// uses, with C++ types but advapi32's result codes, answering as the 8-bit
+// ("A") functions document it. Names and string data are texts of the
+// process code page (UTF-8 under the program's manifest). Win32Registry
+// calls the UTF-16 functions and converts itself; MemoryRegistry is a
+// portable store that answers the same.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +43,7 @@ enum : long {
   kErrorMoreData = 234,
   kErrorNoMoreItems = 259,
   kErrorKeyDeleted = 1018,
+  kErrorNoUnicodeTranslation = 1113,
   kErrorCantWrite = 1013,
   kErrorNoAccess = 998,
 };
@@ -86,18 +90,26 @@ struct KeyInfo {
 };
 
 // Rules both backends keep (measured on the real registry):
-// - Names compare without regard to case and enumerate in RegistryNameLess
-//   order (memory_registry.h); a key or value keeps the spelling it was
-//   first given.
+// - The registry holds names and string data (REG_SZ, REG_EXPAND_SZ,
+//   REG_MULTI_SZ) in UTF-16. They pass in and out converted exactly; sizes
+//   and lengths given back count the bytes of the converted text. A name
+//   or text that has no exact form on the other side (an unpaired
+//   surrogate, anything outside a legacy code page, bytes that are no
+//   character) gives 1113 rather than a stand-in such as "?"; so does
+//   string data of an odd number of bytes.
+// - Names compare without regard to case and enumerate in CompareNames
+//   order (base/names.h); a key or value keeps the spelling it was first
+//   given.
 // - A key name holds at most 255 characters (87 beyond; Wine also takes
-//   256, Windows does not), a value name at most 16383 (87 beyond).
+//   256, Windows does not), a value name at most 16383 (87 beyond), counted
+//   in UTF-16 units, however many bytes they take here.
 // - Paths may hold doubled and trailing backslashes; a leading one gives 161.
 // - A handle whose key was deleted answers 1018 to everything but CloseKey;
 //   a closed handle answers 6.
 // - A handle carries the rights it was opened with: a write through a
 //   read-only handle gives 5, and so on.
-// - String data (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) is stored as given,
-//   byte for byte, terminator or not.
+// - String data is stored as given, inner zeros and missing terminator
+//   included; other data byte for byte.
 class RegistryApi {
  public:
   virtual ~RegistryApi() = default;
@@ -114,10 +126,11 @@ class RegistryApi {
   virtual long CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                            RegKey* result, std::uint32_t* disposition) = 0;
   // RegQueryInfoKeyA without class or security descriptor. Needs the query
-  // right (Wine does not ask for it; Windows does). `longestData` counts
-  // string data at two bytes a character, as the registry stores it.
+  // right (Wine does not ask for it; Windows does). Name lengths are in
+  // UTF-16 units; `longestData` counts string data at two bytes a unit, as
+  // the registry stores it.
   virtual long QueryInfoKey(RegKey key, KeyInfo* info) = 0;
-  // RegEnumKeyExA: `*nameLength` is the buffer size in characters on entry
+  // RegEnumKeyExA: `*nameLength` is the buffer size in bytes on entry
   // (room for the terminating zero included) and the name's length on
   // success. Too small a buffer gives 234 and touches neither the buffer
   // nor `*nameLength`; past the end gives 259.

@@ -5,6 +5,8 @@
 #include <limits>
 #include <vector>
 
+#include "base/text.h"
+
 namespace veltrane {
 namespace {
 
@@ -26,20 +28,23 @@ std::string Quoted(const char* format, const std::string& name) {
   throw ERegistryException(Quoted("Failed to set data for '%s'", name));
 }
 
-// A listing grows its buffer up to this when a name does not fit.
-constexpr std::size_t kLongestName = kMaxValueNameLength + 1;
+// The bytes of the longest name the registry takes, with its terminating
+// zero: a listing grows its buffer up to this when a name does not fit.
+std::size_t LongestName() { return kMaxValueNameLength * MostBytesPerUnit() + 1; }
 
 // The name buffer for names of `longest` characters, as the key query
-// reports them: counted in size_t, so a length of 0xFFFFFFFF cannot wrap to
-// an empty buffer, and never more than the longest name the registry takes.
+// reports them, each of which may take several bytes here (three in UTF-8):
+// counted in size_t, so a length of 0xFFFFFFFF cannot wrap to an empty
+// buffer, and never more than the longest name the registry takes.
 std::string NameBuffer(std::uint32_t longest) {
-  return std::string(std::min<std::size_t>(longest, kLongestName - 1) + 1, '\0');
+  return std::string(
+      std::min<std::size_t>(std::size_t{longest} * MostBytesPerUnit(), LongestName() - 1) + 1,
+      '\0');
 }
 
 // Enumerates the subkey or value name at `index` into `buffer`. A name
-// longer than the key query said (a double-byte code page, or a name added
-// since) grows the buffer rather than being lost. On success `*length` is
-// the name's length.
+// longer than the key query said (one added since) grows the buffer rather
+// than being lost. On success `*length` is the name's length.
 long EnumName(RegistryApi& api, RegKey key, std::uint32_t index, bool subkey, std::string& buffer,
               std::uint32_t* length) {
   for (;;) {
@@ -47,8 +52,8 @@ long EnumName(RegistryApi& api, RegKey key, std::uint32_t index, bool subkey, st
     const long result =
         subkey ? api.EnumKey(key, index, buffer.data(), length)
                : api.EnumValue(key, index, buffer.data(), length, nullptr, nullptr, nullptr);
-    if (result != kErrorMoreData || buffer.size() >= kLongestName) return result;
-    buffer.assign(std::min(std::max<std::size_t>(buffer.size(), 1) * 2, kLongestName), '\0');
+    if (result != kErrorMoreData || buffer.size() >= LongestName()) return result;
+    buffer.assign(std::min(std::max<std::size_t>(buffer.size(), 1) * 2, LongestName()), '\0');
   }
 }
 
@@ -126,6 +131,7 @@ bool TRegistry::QueryKeyFacts(KeyInfo& facts) {
 
 void TRegistry::List(TextList& list, bool subkeys, bool withBlank) {
   list.clear();
+  listedEveryName_ = true;
   KeyInfo facts;
   if (!QueryKeyFacts(facts)) return;
   const std::uint32_t count = subkeys ? facts.subkeyCount : facts.valueCount;
@@ -134,9 +140,10 @@ void TRegistry::List(TextList& list, bool subkeys, bool withBlank) {
   for (std::uint32_t index = 0; index < count; ++index) {
     std::uint32_t length = 0;
     // An index that no longer enumerates (the key changed since the query)
-    // adds nothing.
-    if (EnumName(api_, openHandle_.get(), index, subkeys, buffer, &length) != kErrorSuccess)
-      continue;
+    // adds nothing; nor does a name that would come out as something else.
+    const long result = EnumName(api_, openHandle_.get(), index, subkeys, buffer, &length);
+    if (result == kErrorNoUnicodeTranslation) listedEveryName_ = false;
+    if (result != kErrorSuccess) continue;
     const std::size_t nameLength = std::min<std::size_t>(std::strlen(buffer.c_str()), length);
     std::string line;
     line.reserve(nameLength + 1);
@@ -317,9 +324,8 @@ bool TRegistry::RemoveKeyFrom(RegKey start, const std::string& path) {
 
 long EnumValueWithData(RegistryApi& api, RegKey key, std::uint32_t index, std::vector<char>& name,
                        std::vector<std::uint8_t>& data, EnumeratedValue& value) {
-  // The longest value name in bytes: two a character in a double-byte code
-  // page.
-  constexpr std::size_t kLongestNameBytes = 2 * kMaxValueNameLength + 2;
+  // The longest value name in bytes: up to three a character in UTF-8.
+  const std::size_t longestNameBytes = kMaxValueNameLength * MostBytesPerUnit() + 2;
   if (name.empty()) name.resize(256);
   if (data.empty()) data.resize(256);
   long result = kErrorMoreData;
@@ -331,8 +337,8 @@ long EnumValueWithData(RegistryApi& api, RegKey key, std::uint32_t index, std::v
     if (result != kErrorMoreData) break;
     if (value.size > data.size()) {
       data.resize(value.size);
-    } else if (name.size() < kLongestNameBytes) {
-      name.resize(kLongestNameBytes);
+    } else if (name.size() < longestNameBytes) {
+      name.resize(longestNameBytes);
     } else {
       data.resize(data.size() * 2);
     }
@@ -341,14 +347,17 @@ long EnumValueWithData(RegistryApi& api, RegKey key, std::uint32_t index, std::v
 }
 
 std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& path,
-                           const std::string& name) {
+                           const std::string& name, long* outcome) {
+  long ignored = 0;
+  long& result = outcome ? *outcome : ignored;
   RegKey key = 0;
-  if (api.OpenKey(root, path, &key) != kErrorSuccess) return {};
+  result = api.OpenKey(root, path, &key);
+  if (result != kErrorSuccess) return {};
   // An empty path gives back the root itself, which is not ours to close.
   const UniqueKey owned = key != root ? UniqueKey(api, key) : UniqueKey();
   std::uint8_t buffer[256];
   std::uint32_t size = sizeof buffer;
-  const long result = api.QueryValue(key, name, nullptr, buffer, &size);
+  result = api.QueryValue(key, name, nullptr, buffer, &size);
   if (result != kErrorSuccess || size == 0) return {};
   return std::string(reinterpret_cast<const char*>(buffer), size - 1);
 }
@@ -371,6 +380,17 @@ std::string ReadSystemDriveRoot(RegistryApi& api) {
   const std::string systemRoot = QueryValueText(
       api, kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot");
   return RemoveAll("WINDOWS", systemRoot);
+}
+
+unsigned ReadAnsiCodePage(RegistryApi& api) {
+  const std::string text = QueryValueText(
+      api, kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP");
+  unsigned codePage = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9' || codePage > 99999) return kWesternCodePage;
+    codePage = codePage * 10 + static_cast<unsigned>(c - '0');
+  }
+  return codePage == 0 ? kWesternCodePage : codePage;
 }
 
 }  // namespace veltrane

@@ -59,12 +59,17 @@ class TRegistry {
   void ClosePath();
 
   // Failure (no key open, query refused): the list comes back empty; an
-  // index that no longer enumerates adds no line. ListSubkeys/ListValues
-  // put one blank before each name; the *Names forms give the bare names.
+  // index that no longer enumerates adds no line, and neither does a name
+  // the program's code page cannot carry exactly (ListedEveryName then says
+  // false). ListSubkeys/ListValues put one blank before each name; the
+  // *Names forms give the bare names.
   void ListSubkeys(TextList& list);
   void ListValues(TextList& list);
   void ListSubkeyNames(TextList& list);
   void ListValueNames(TextList& list);
+  // False when the last listing passed over a name for want of an exact
+  // form in the program's code page.
+  bool ListedEveryName() const { return listedEveryName_; }
 
   // Failure: vkUnknown.
   TRegDataType ValueKind(const std::string& name);
@@ -120,11 +125,12 @@ class TRegistry {
   std::string openKeyPath_;
   std::uint32_t accessMask_ = kKeyAllAccess;
   long lastError_ = kErrorSuccess;
+  bool listedEveryName_ = true;
 };
 
 // One value of the open `key` with its data, read into `name` and `data`,
-// which grow as needed (a name or data grown since the key query, a
-// double-byte name). On success `value` says how much of them it fills.
+// which grow as needed (a name or data grown since the key query, a name
+// of several bytes a character). On success `value` says how much of them it fills.
 // Other results as RegEnumValueA gives them: 259 past the last value.
 struct EnumeratedValue {
   std::uint32_t nameLength = 0, type = 0, size = 0;
@@ -134,9 +140,11 @@ long EnumValueWithData(RegistryApi& api, RegKey key, std::uint32_t index, std::v
 
 // Reads one value's data as text through a 256-byte buffer: the data less
 // its last byte. Empty when the key or value cannot be read, or the data is
-// longer than 256 bytes. Opens the key afresh every time; raises nothing.
+// longer than 256 bytes; `outcome`, when given, receives the result code of
+// the failing call (1113 for a text the program's code page cannot carry),
+// else 0. Opens the key afresh every time; raises nothing.
 std::string QueryValueText(RegistryApi& api, RegKey root, const std::string& path,
-                           const std::string& name);
+                           const std::string& name, long* outcome = nullptr);
 
 // Removes every occurrence of `pattern` from `text`, searching again from
 // the start after each removal.
@@ -144,5 +152,11 @@ std::string RemoveAll(const std::string& pattern, const std::string& text);
 
 // The system root with every "WINDOWS" removed; empty when unreadable.
 std::string ReadSystemDriveRoot(RegistryApi& api);
+
+// The system's ANSI code page, in which the registry editor reads and
+// writes REGEDIT4 files (HKLM\SYSTEM\CurrentControlSet\Control\Nls\CodePage,
+// value ACP): not the process code page, which the program's manifest makes
+// UTF-8. Windows-1252 when the value cannot be read.
+unsigned ReadAnsiCodePage(RegistryApi& api);
 
 }  // namespace veltrane

@@ -1,4 +1,8 @@
-// The real registry: each operation forwards to advapi32 unchanged.
+// The real registry through advapi32's UTF-16 functions, one call for each
+// operation (two when a value's text outgrows the buffer kept for it): the
+// 8-bit functions would turn every character outside the process code page
+// into "?". Names and string data are converted here, exactly or not at
+// all (1113), and the results are those registry_api.h gives.
 #pragma once
 
 #include "registry/registry_api.h"

@@ -1,5 +1,7 @@
 // The per-user file extension check: an extension key whose OpenWithProgids
-// subkey lists no value (missing, unreadable or empty) is reported.
+// subkey lists no value (missing, unreadable or empty) is reported. One
+// that holds a value whose name the program cannot read exactly is not
+// empty, and an extension key of such a name is passed over whole.
 #include "scan/checks.h"
 
 namespace veltrane {
@@ -22,9 +24,9 @@ void hkcuext(ScanContext& context) {
   context.Host.SetProgressMax(static_cast<int>(context.Memo1.size()));
   ForEachListedName(context, context.Memo1, kPauseMilliseconds, [&](const std::string& extension) {
     context.Host.SetStatus(kStatusRoot + extension);
-    ListKey(context.Registry, kFileExts + "\\" + extension + "\\OpenWithProgids", Listing::kValues,
-            context.Memo2);
-    if (context.Memo2.empty()) {
+    const bool whole = ListKey(context.Registry, kFileExts + "\\" + extension + "\\OpenWithProgids",
+                               Listing::kValues, context.Memo2);
+    if (context.Memo2.empty() && whole) {
       AddFinding(context, Finding{kCategoryEmptyExtension, extension, std::string(), kLocation},
                  true);
     }

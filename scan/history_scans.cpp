@@ -1,6 +1,7 @@
 // The history checks: every value of the typed-address, Run box and recent
-// documents keys becomes a row, whatever it holds. One algorithm, three
-// sets of texts.
+// documents keys becomes a row, whatever it holds, unless its name or text
+// has no exact form in the program's code page: such a row would show, and
+// the clean delete, a stand-in. One algorithm, three sets of texts.
 #include "scan/checks.h"
 
 namespace veltrane {
@@ -39,10 +40,11 @@ void ScanHistory(ScanContext& context, const HistoryKey& history) {
   ForEachListedName(context, context.Memo1, kPauseMilliseconds, [&](const std::string& name) {
     context.Host.SetStatus(statusRoot + name);
     // A value deleted since the listing still gets its row, with no data.
-    AddFinding(context, Finding{history.category, name,
-                                QueryValueText(context.Registry, kHkeyCurrentUser,
-                                               history.readingPath, name),
-                                history.location});
+    long outcome = kErrorSuccess;
+    std::string data =
+        QueryValueText(context.Registry, kHkeyCurrentUser, history.readingPath, name, &outcome);
+    if (outcome == kErrorNoUnicodeTranslation) return;
+    AddFinding(context, Finding{history.category, name, std::move(data), history.location});
   });
 }
 

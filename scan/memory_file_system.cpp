@@ -2,17 +2,20 @@
 
 #include <vector>
 
+#include "base/names.h"
+#include "base/text.h"
+
 namespace veltrane {
 
 struct MemoryFileSystem::Node {
   bool folder = true;
-  std::map<std::string, std::unique_ptr<Node>> children;  // by lower-cased name
+  std::map<std::string, std::unique_ptr<Node>> children;  // by folded name (FoldedName)
 };
 
 struct MemoryFileSystem::Parsed {
   bool valid = false;
   char drive = 0;
-  std::vector<std::string> names;  // lower-cased, "." and ".." resolved
+  std::vector<std::string> names;  // folded, "." and ".." resolved
   bool trailingSeparator = false;
   bool wildcardInFolder = false;
 };
@@ -21,19 +24,16 @@ namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Lowered(std::string text) {
-  for (char& c : text) c = Lower(c);
-  return text;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
 // "*" matches any run of characters, "?" exactly one; "*.*" matches every
-// name, as it does on Windows.
-bool Matches(const std::string& pattern, const std::string& name) {
-  if (pattern == "*.*") return true;
-  std::size_t p = 0, n = 0, star = std::string::npos, resume = 0;
+// name, as it does on Windows. Both are folded names, in UTF-8.
+bool Matches(const std::string& folded, const std::string& foldedName) {
+  if (folded == "*.*") return true;
+  const std::u16string pattern = ToUtf16(folded, kUtf8CodePage).value_or(u"");
+  const std::u16string name = ToUtf16(foldedName, kUtf8CodePage).value_or(u"");
+  std::size_t p = 0, n = 0, star = std::u16string::npos, resume = 0;
   while (n < name.size()) {
     if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
       ++p;
@@ -41,7 +41,7 @@ bool Matches(const std::string& pattern, const std::string& name) {
     } else if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       resume = n;
-    } else if (star != std::string::npos) {
+    } else if (star != std::u16string::npos) {
       p = star + 1;
       n = ++resume;
     } else {
@@ -88,7 +88,7 @@ MemoryFileSystem::Parsed MemoryFileSystem::Parse(const std::string& path) {
     if (last) name.erase(name.find_last_not_of(" .") + 1);
     if (name.empty()) continue;
     if (!last && HasWildcard(name)) parsed.wildcardInFolder = true;
-    parsed.names.push_back(Lowered(name));
+    parsed.names.push_back(FoldedName(name));
   }
   parsed.valid = true;
   return parsed;

@@ -20,16 +20,17 @@ TextList& ScanContext::Memo(int number) {
   return *memos[number - 1];
 }
 
-void ListKey(RegistryApi& registry, const std::string& path, Listing what, TextList& list) {
+bool ListKey(RegistryApi& registry, const std::string& path, Listing what, TextList& list) {
   list.clear();
   TRegistry key(registry);
   key.SelectRoot(kHkeyCurrentUser);
-  if (!key.OpenPath(path, false)) return;
+  if (!key.OpenPath(path, false)) return true;
   if (what == Listing::kSubkeys) {
     key.ListSubkeys(list);
   } else {
     key.ListValues(list);
   }
+  return key.ListedEveryName();
 }
 
 void AddFinding(ScanContext& context, Finding row, bool select) {

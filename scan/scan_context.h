@@ -50,9 +50,10 @@ inline std::string LineText(const std::string& line) {
 
 // Lists the subkeys or the values of `path` (absolute, below
 // HKEY_CURRENT_USER) into `list` through a fresh wrapper, one blank before
-// each name; a key that does not open leaves the list empty.
+// each name; a key that does not open leaves the list empty. False when a
+// name was passed over as the program's code page cannot carry it exactly.
 enum class Listing { kSubkeys, kValues };
-void ListKey(RegistryApi& registry, const std::string& path, Listing what, TextList& list);
+bool ListKey(RegistryApi& registry, const std::string& path, Listing what, TextList& list);
 
 // The slower checks' walk over a working list: before each line the waiting
 // messages are handled, then a pause of `pauseMs`, then the progress bar

@@ -113,10 +113,11 @@ int main(int argc, char** argv) {
 
   // What the undo file costs: reading what the rows delete, and the file.
   const auto undoStart = Clock::now();
-  std::string undo;
+  RegLines undo;
   for (const Finding& row : findings) AppendRowUndo(api, row, undo);
+  const std::string text = undo.File(ReadAnsiCodePage(api));
   std::string error;
-  const std::string file = WriteUndoFile({folder.Path()}, "REGEDIT4\r\n" + undo, NowLocal(), error);
+  const std::string file = WriteUndoFile({folder.Path()}, text, NowLocal(), error);
   const double undoSeconds = Seconds(Clock::now() - undoStart);
   if (file.empty()) std::fprintf(stderr, "undo file: %s\n", error.c_str());
   std::remove(file.c_str());
@@ -134,7 +135,7 @@ int main(int argc, char** argv) {
   std::printf("clean of %d rows: %.3f s (%s), pauses left out\n", rows, cleanSeconds,
               cleaned ? host.status.c_str() : "FAILED");
   std::printf("its undo file: %.3f s (%.0f%% of the clean), %zu bytes\n", undoSeconds,
-              100.0 * undoSeconds / cleanSeconds, undo.size() + 10);
+              100.0 * undoSeconds / cleanSeconds, text.size());
   std::printf("the clean without it: %.3f s; with the 50 ms pause per row it would take %.1f s\n",
               cleanSeconds - undoSeconds, cleanSeconds + rows * 0.05);
   TRegistry(api).RemoveKey("\\" + top);

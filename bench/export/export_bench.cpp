@@ -3,7 +3,9 @@
 // under Wine) beside `regedit /e` of the same key, on the in-memory store
 // natively. Also counts registry calls and the export's peak heap use.
 //
-//   export_bench [keys]
+//   export_bench [keys] [--cyrillic]
+//
+// --cyrillic gives a third of the tree's names and texts in Cyrillic.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,21 +34,35 @@ double Seconds(std::chrono::steady_clock::duration elapsed) {
   return std::chrono::duration<double>(elapsed).count();
 }
 
+bool cyrillicTree = false;
+// `latin`, or `cyrillic` for every third `draw` (offset by `turn`) of a
+// Cyrillic tree.
+std::string Word(const char* latin, const char* cyrillic, int draw, int turn = 0) {
+  return cyrillicTree && draw % 3 == turn ? cyrillic : latin;
+}
+
 // 100 keys below the top, the rest spread below them, 7 values each: texts,
 // paths, numbers and binary data as a software key holds them.
 void Seed(RegistryApi& api, const std::string& top, int keys, int salt = 0) {
   const int branches = 100;
   for (int i = 0; i < keys; ++i) {
     const int branch = i % branches;
-    std::string path = top + "\\Vendor " + std::to_string(branch);
-    if (i >= branches) path += "\\Setting " + std::to_string(i / branches);
+    std::string path = top + Word("\\Vendor ", "\\Поставщик ", branch, 1) + std::to_string(branch);
+    if (i >= branches) {
+      path += Word("\\Setting ", "\\Настройка ", i / branches, 2) + std::to_string(i / branches);
+    }
     RegKey key = 0;
     if (api.CreateKeyEx(kHkeyCurrentUser, path, kKeyAllAccess, &key, nullptr) != kErrorSuccess) {
       std::fprintf(stderr, "cannot create %s\n", path.c_str());
       std::exit(1);
     }
-    const std::string text = "Some setting text " + std::to_string(i + salt);
-    const std::string file = "C:\\Program Files\\Vendor\\app" + std::to_string(i + salt) + ".exe";
+    const std::string text =
+        Word("Some setting text ", "Какой-то текст ", i) + std::to_string(i + salt);
+    const std::string file =
+        Word("C:\\Program Files\\Vendor\\app", "C:\\Программы\\Поставщик\\прил", i) +
+        std::to_string(i + salt) + ".exe";
+    const std::string pathName = Word("Path", "Путь", i);
+    const std::string countName = Word("Count", "Счёт", i);
     const std::uint32_t number = static_cast<std::uint32_t>(i + salt) * 2654435761u;
     std::uint8_t binary[40];
     for (int b = 0; b < 40; ++b) binary[b] = static_cast<std::uint8_t>(i + b + salt);
@@ -55,12 +71,12 @@ void Seed(RegistryApi& api, const std::string& top, int keys, int salt = 0) {
     };
     const auto size = [](const std::string& s) { return static_cast<std::uint32_t>(s.size() + 1); };
     api.SetValue(key, "", kRegSz, bytes(text), size(text));
-    api.SetValue(key, "Path", kRegSz, bytes(file), size(file));
+    api.SetValue(key, pathName, kRegSz, bytes(file), size(file));
     api.SetValue(key, "InstallDir", kRegExpandSz,
                  reinterpret_cast<const std::uint8_t*>(salt ? "%ProgramFiles%\\Vendos"
                                                             : "%ProgramFiles%\\Vendor"),
                  22);
-    api.SetValue(key, "Count", kRegDword, reinterpret_cast<const std::uint8_t*>(&number), 4);
+    api.SetValue(key, countName, kRegDword, reinterpret_cast<const std::uint8_t*>(&number), 4);
     api.SetValue(key, "Flags", kRegDword, reinterpret_cast<const std::uint8_t*>(&number), 4);
     api.SetValue(key, "State", kRegBinary, binary, 40);
     api.SetValue(key, "Recent", kRegMultiSz,
@@ -84,7 +100,14 @@ double RunEditor(const std::string& key, const std::string& file) {
 int main(int argc, char** argv) {
   using namespace veltrane;
   using Clock = std::chrono::steady_clock;
-  const int keys = argc > 1 ? std::atoi(argv[1]) : 10000;
+  int keys = 10000;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--cyrillic") {
+      cyrillicTree = true;
+    } else {
+      keys = std::atoi(argv[i]);
+    }
+  }
 #ifdef _WIN32
   Win32Registry real;
   const std::string top = "Software\\VeltraneBench-" + std::to_string(GetCurrentProcessId());

@@ -8,9 +8,10 @@
 // MemoryFileSystem; built for Windows it runs on the real registry (in a
 // throwaway key that stands in for HKEY_CURRENT_USER) and the real disk.
 //
-//   scan_bench [--scale N] [--rounds N]
+//   scan_bench [--scale N] [--rounds N] [--cyrillic 1]
 //
-// --scale multiplies the tree (default 1: 10,000 keys, 70,000 values).
+// --scale multiplies the tree (default 1: 10,000 keys, 70,000 values);
+// --cyrillic 1 gives a third of its names, texts and paths in Cyrillic.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "bench/heap_meter.h"
 #include "registry/memory_registry.h"
 #include "registry/tregistry.h"
@@ -48,6 +50,12 @@ class QuietHost final : public ScanHost {
   int maximum_ = 100;
 };
 
+// Every third name or text in Cyrillic when the tree asks for it.
+bool cyrillicTree = false;
+std::string Word(const char* latin, const char* cyrillic, std::uint32_t draw) {
+  return cyrillicTree && draw % 3 == 0 ? cyrillic : latin;
+}
+
 struct TreeFigures {
   int keys = 0;
   int values = 0;
@@ -70,7 +78,8 @@ TreeFigures BuildTree(RegistryApi& registry, int scale, const std::string& fileR
     const auto& parents = levels[depth - 1];
     for (int i = 0; i < perDepth[depth - 1] * scale; ++i) {
       const std::string& parent = parents[random() % parents.size()];
-      const std::string name = "Key " + std::to_string(depth) + "." + std::to_string(i);
+      const std::string name =
+          Word("Key ", "Ключ ", i) + std::to_string(depth) + "." + std::to_string(i);
       levels[depth].push_back(parent.empty() ? name : parent + "\\" + name);
       ++figures.keys;
     }
@@ -95,7 +104,7 @@ TreeFigures BuildTree(RegistryApi& registry, int scale, const std::string& fileR
       std::exit(1);
     }
     for (int v = 0; v < valueCount[k]; ++v) {
-      const std::string name = "Value" + std::to_string(v);
+      const std::string name = Word("Value", "Значение", v) + std::to_string(v);
       std::string data;
       std::uint32_t type = kRegSz;
       const auto pick = random() % 10;
@@ -105,7 +114,8 @@ TreeFigures BuildTree(RegistryApi& registry, int scale, const std::string& fileR
         if (random() % 2) {
           path = existing[random() % existing.size()];
         } else {
-          path = fileRoot + "\\missing\\file" + std::to_string(figures.paths) + ".exe";
+          path = fileRoot + Word("\\missing\\file", "\\нет\\файл", figures.paths) +
+                 std::to_string(figures.paths) + ".exe";
           if (depthOf[k] <= 5) ++figures.missing;
         }
         switch (depthOf[k]) {
@@ -116,7 +126,8 @@ TreeFigures BuildTree(RegistryApi& registry, int scale, const std::string& fileR
         }
         data.push_back('\0');
       } else if (pick < 7) {
-        data = "some setting text " + std::to_string(random() % 100000);
+        const auto draw = static_cast<std::uint32_t>(random());
+        data = Word("some setting text ", "какой-то текст ", draw) + std::to_string(draw % 100000);
         data.push_back('\0');
       } else if (pick < 9) {
         type = kRegDword;
@@ -145,7 +156,9 @@ int RawWalk(RegistryApi& registry, FileProbe& files, RegKey parent, const std::s
   int missing = 0;
   KeyInfo info;
   if (registry.QueryInfoKey(key, &info) == kErrorSuccess) {
-    std::string buffer(std::max(info.longestValueName, info.longestSubkeyName) + 1, '\0');
+    // Names of up to three bytes a character in the program's UTF-8.
+    std::string buffer(
+        (std::max(info.longestValueName, info.longestSubkeyName) + 1) * MostBytesPerUnit(), '\0');
     if (depth >= 1) {
       for (std::uint32_t i = 0; i < info.valueCount; ++i) {
         std::uint32_t length = static_cast<std::uint32_t>(buffer.size());
@@ -272,17 +285,20 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     if (option == "--scale") scale = std::max(1, std::atoi(argv[i + 1]));
     if (option == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
+    if (option == "--cyrillic") bench::cyrillicTree = std::atoi(argv[i + 1]) != 0;
   }
 #ifdef _WIN32
   testing::FileSandbox files("veltrane-bench");
   std::vector<std::string> existing;
-  for (int i = 0; i < 100; ++i) {
-    files.File("\\file" + std::to_string(i) + ".exe");
-    existing.push_back(files.Root() + "\\file" + std::to_string(i) + ".exe");
+  for (std::uint32_t i = 0; i < 100; ++i) {
+    const std::string file = bench::Word("\\file", "\\файл", i) + std::to_string(i) + ".exe";
+    files.File(file);
+    existing.push_back(files.Root() + file);
   }
-  for (int i = 0; i < 20; ++i) {
-    files.Folder("\\folder" + std::to_string(i));
-    existing.push_back(files.Root() + "\\folder" + std::to_string(i));
+  for (std::uint32_t i = 0; i < 20; ++i) {
+    const std::string folder = bench::Word("\\folder", "\\папка", i) + std::to_string(i);
+    files.Folder(folder);
+    existing.push_back(files.Root() + folder);
   }
   testing::RegistrySandbox sandbox("VeltraneScanBench");
   Win32FileProbe probe;
@@ -292,12 +308,13 @@ int main(int argc, char** argv) {
   MemoryRegistry registry;
   MemoryFileSystem files;
   std::vector<std::string> existing;
-  for (int i = 0; i < 100; ++i) {
-    existing.push_back("C:\\bench\\file" + std::to_string(i) + ".exe");
+  for (std::uint32_t i = 0; i < 100; ++i) {
+    existing.push_back("C:\\bench" + bench::Word("\\file", "\\файл", i) + std::to_string(i) +
+                       ".exe");
     files.AddFile(existing.back());
   }
-  for (int i = 0; i < 20; ++i) {
-    existing.push_back("C:\\bench\\folder" + std::to_string(i));
+  for (std::uint32_t i = 0; i < 20; ++i) {
+    existing.push_back("C:\\bench" + bench::Word("\\folder", "\\папка", i) + std::to_string(i));
     files.AddFolder(existing.back());
   }
   return bench::Run(registry, files, "C:\\bench", existing, scale, rounds, "MemoryRegistry");

@@ -241,6 +241,9 @@ TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
     EXPECT_NE(xml.find(">PerMonitorV2"), std::string::npos) << "no per-monitor dpi awareness";
+    EXPECT_NE(xml.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                       "WindowsSettings\">UTF-8</activeCodePage>"),
+              std::string::npos);
   }
   FreeLibrary(module);
 
@@ -351,6 +354,41 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   EXPECT_EQ(value->data, Bytes(std::string("notes.txt\0", 10)));
 }
 
+// Names and texts in Cyrillic and Greek come through to the list as they
+// are; screenshots/app_main_scripts.png shows them.
+TEST_F(SeededAppTest, ListsRowsInCyrillicAndGreek) {
+  // Windows' Tahoma has Cyrillic and Greek; the one this prefix finds for it
+  // (Bitstream Vera Sans) has neither, so for the program started here Wine
+  // takes them from a font of the system that has them.
+  Win32Registry registry;
+  const std::string links = "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink";
+  const TreeValue dejaVu = Typed(kRegMultiSz, std::string("DejaVuSans.ttf,DejaVu Sans\0\0", 28));
+  const ReplacedValue tahoma(registry, kHkeyLocalMachine, links, "Tahoma", dejaVu);
+  const ReplacedValue vera(registry, kHkeyLocalMachine, links, "Bitstream Vera Sans", dejaVu);
+  app_ = std::make_unique<AppProcess>(VELTRANE_EXE);  // a program started with them
+  ASSERT_TRUE(app_->Start()) << app_->Failure();
+  RegistrySeed& user = seed_->User();
+  user.Text(seed_->OwnKey() + "\\Ωμέγα", "Иван", seed_->DriveRoot() + "нет\\файл.exe");
+  user.Text(SeededRegistry::kTypedUrls, "адрес", "http://пример.рф/страница");
+  user.Text(SeededRegistry::kRunMru, "β", "γράμμα.exe\\1");
+  std::vector<Finding> expected = seed_->ExpectedRows();
+  const std::string own = expected[0].RegistryLocation;
+  // In the registry's order: Ωμέγα after Sub, адрес after url2, β after a.
+  expected.insert(
+      expected.begin() + 2,
+      {kCategoryMissingPath, "Иван", seed_->DriveRoot() + "нет\\файл.exe", own + "\\Ωμέγα", true});
+  expected.insert(expected.begin() + 6, {kCategoryTypedUrl, "адрес", "http://пример.рф/страница",
+                                         std::string("HKCU\\") + SeededRegistry::kTypedUrls, true});
+  expected.insert(expected.begin() + 8, {kCategoryRunMru, "β", "γράμμα.exe\\1",
+                                         std::string("HKCU\\") + SeededRegistry::kRunMru, true});
+  Scan(expected.size());
+  PointerAway();
+  EXPECT_THAT(List(ids::kLvax).Rows(), ElementsAreArray(expected));
+  Settle(app_->Main());
+  Sleep(300);
+  EXPECT_TRUE(SavePng(CaptureClient(app_->Main()), ScreenshotPath("app_main_scripts.png")));
+}
+
 TEST_F(SeededAppTest, SelectNoneAndSelectAllSwitchEveryTickAndTheCaption) {
   const std::size_t rows = seed_->ExpectedRows().size();
   Scan(rows);
@@ -399,6 +437,7 @@ TEST_F(SeededAppTest, AboutIsModalAndClosesAgain) {
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel2)), "Veltrane");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel3)), "Version 1.0");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel6)), std::string(52, '_') + " ");
+  EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel5)), "Released under the MIT License.");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel7)), "Support/Contact Details : ");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kLabel9)), "~");
   EXPECT_EQ(TextOf(ChildById(panel, ids::kClsbtn)), "Close");

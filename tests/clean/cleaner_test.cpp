@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/text.h"
 #include "clean/reg_import.h"
 #include "clean/undo_file.h"
+#include "registry/memory_registry.h"
 #include "tests/support/files.h"
 
 #include "registry/tregistry.h"
@@ -16,6 +18,9 @@
 #include "tests/support/registry_seed.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
+#ifdef _WIN32
+#include "tests/support/wide_seed.h"
+#endif
 
 namespace veltrane::testing {
 namespace {
@@ -161,6 +166,71 @@ TEST_F(CleanerTest, EachCategoryDeletesWhatItsRowNames) {
   EXPECT_EQ(Difference(Seeded(), ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
 }
 
+// Names and texts in every script: each row deletes what it names, and the
+// undo file (Version 5.00, as Windows-1252 cannot hold them) brings back
+// exactly that.
+TEST_F(CleanerTest, EveryCategoryInEveryScriptComesBackFromItsUndoFile) {
+  using namespace std::string_literals;
+  TreeKey tree;
+  tree.subkeys["Пути"].values[""] = Sz("C:\\нет\\файл.exe");
+  tree.subkeys["Пути"].values["Ωμέγα"] = Typed(kRegExpandSz, "%TEMP%\\日本\0"s);
+  TreeKey& ext = tree.subkeys["FileExts"].subkeys[".日本"];
+  ext.subkeys["OpenWithList"].values["😀"] = Typed(kRegMultiSz, "один\0δύο\0\0"s);
+  tree.subkeys["TypedURLs"].values["url1"] = Sz("http://пример.рф/страница");
+  tree.subkeys["RunMRU"].values["ж"] = Sz("ωμέγα.exe\\1");
+  tree.subkeys["RecentDocs"].values["文書"] = Typed(kRegBinary, "doc");
+  seed_.Tree(base_.Path(), tree);
+  lvax_.Assign({Row(kCategoryMissingPath, "(Default)", "\\Пути"),
+                Row(kCategoryMissingPath, "Ωμέγα", "\\Пути"),
+                Row(kCategoryEmptyExtension, ".日本", "\\FileExts\\"),
+                Row(kCategoryTypedUrl, "url1", "\\TypedURLs"),
+                Row(kCategoryRunMru, "ж", "\\RunMRU"),
+                Row(kCategoryRecentDocs, "文書", "\\RecentDocs")});
+  ASSERT_TRUE(Clean(*api_));
+  const TreeKey after = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
+  EXPECT_EQ(after.subkeys.at("Пути").values, (std::map<std::string, TreeValue>{{"", Sz("")}}));
+  EXPECT_TRUE(after.subkeys.at("FileExts").subkeys.empty());
+  EXPECT_TRUE(after.subkeys.at("TypedURLs").values.empty());
+  EXPECT_TRUE(after.subkeys.at("RunMRU").values.empty());
+  EXPECT_TRUE(after.subkeys.at("RecentDocs").values.empty());
+  EXPECT_EQ(ReadFile(undoFile_).substr(0, 2), "\xff\xfe");
+  ImportSummary summary;
+  RegImportError error;
+  ASSERT_TRUE(ImportRegFile(*api_, undoFile_, summary, error)) << error.Text();
+  EXPECT_EQ(Difference(tree, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+}
+
+#ifndef _WIN32
+// What the undo file could not hold exactly is not deleted, and the user is
+// told: here a process whose code page is Windows-1252 (the same on Windows
+// is the Wine test of a program without the UTF-8 manifest).
+TEST(CleanerNativeTest, NothingTheUndoFileCannotHoldIsDeleted) {
+  MemoryRegistry api;
+  RegistrySeed seed(api);
+  seed.Text("Software\\Exts\\.txt\\OpenWithList\\Программа", "a", "b");
+  seed.Text("Software\\Paths", "gone", "C:\\gone.exe");
+  const TreeKey before = ReadTree(api, kHkeyCurrentUser, "Software");
+  api.SetCodePage(kWesternCodePage);
+  FindingsList lvax, lv2;
+  lvax.Assign({{kCategoryEmptyExtension, ".txt", "", "HKCU\\Software\\Exts\\", true},
+               {kCategoryMissingPath, "gone", "C:\\gone.exe", "HKCU\\Software\\Paths", true}});
+  RecordingHost host;
+  RecordingDesktop desktop;
+  TempFolder undo;
+  CleanContext context{lvax, lv2, host, api, desktop, 0, {undo.Path()}};
+  EXPECT_FALSE(CleanCommand(context));
+  api.SetCodePage(kUtf8CodePage);
+  EXPECT_EQ(Difference(before, ReadTree(api, kHkeyCurrentUser, "Software")), "");
+  ASSERT_EQ(desktop.calls.size(), 1u);
+  EXPECT_EQ(desktop.calls[0].text,
+            "Nothing was cleaned: Failed to list the subkeys of "
+            "'HKEY_CURRENT_USER\\Software\\Exts\\.txt\\OpenWithList': a name or text there has no "
+            "exact form in the program's code page");
+  EXPECT_EQ(lvax.Count(), 2);
+  EXPECT_TRUE(std::filesystem::is_empty(undo.Path()));
+}
+#endif
+
 TEST_F(CleanerTest, UndoOfAnEmptiedDefaultThatWasNotThereDeletesIt) {
   seed_.Text(base_.Path() + "\\NoDefault", "v", "w");
   const TreeKey before = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
@@ -290,6 +360,25 @@ TEST(UndoFileTest, CleansOfTheSameSecondGetFilesOfTheirOwn) {
       WriteUndoFile({folder.Path() + "file/sub/", own.Path() + "Veltrane/"}, "x", time, error);
   EXPECT_EQ(moved, own.Path() + "Veltrane/veltrane-undo-20261208-143015.reg");
 }
+
+#ifdef _WIN32
+// %LOCALAPPDATA% named in any script: the undo files go there all the same.
+TEST(UndoFileTest, ThePerUserFolderMayBeNamedInAnyScript) {
+  const TempFolder home;
+  const std::wstring base = WideOf(home.Path() + "Данные 😀");
+  ASSERT_TRUE(CreateDirectoryW(base.c_str(), nullptr));
+  wchar_t saved[1024] = L"";
+  GetEnvironmentVariableW(L"LOCALAPPDATA", saved, 1024);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", base.c_str());
+  const std::string folder = PerUserUndoFolder();
+  SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
+  EXPECT_EQ(folder, home.Path() + "Данные 😀\\Veltrane\\");
+  std::string error;
+  const std::string file = WriteUndoFile({folder}, "REGEDIT4\r\n", NowLocal(), error);
+  EXPECT_EQ(file.rfind(folder + "veltrane-undo-", 0), 0u) << error;
+  EXPECT_EQ(ReadFile(file), "REGEDIT4\r\n");
+}
+#endif
 
 TEST_F(CleanerTest, EmptyListChangesNothing) {
   EXPECT_TRUE(Clean(*api_));

@@ -1,7 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "clean/backup.h"
 #include "cli/cli.h"
@@ -11,6 +13,7 @@
 #include "tests/support/files.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
+#include "tests/support/system_words.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
 
@@ -92,24 +95,54 @@ TEST_F(CliCommandsTest, CleanCleansNothingWithoutABackup) {
   SeedFindings();
   environment_.exeFolder = folder_.Path() + "no such folder/";
   EXPECT_EQ(Run({"clean"}), 1);
-  EXPECT_THAT(err_.str(), HasSubstr("cannot write the backup"));
+  EXPECT_THAT(err_.str(),
+              EndsWith("veltrane-cli: clean: nothing was cleaned, as there is no backup: "
+                       "cannot create " +
+                       environment_.exeFolder + "backuphkcu.REG: " + NoSuchFolderWords() + "\n"));
   EXPECT_EQ(Tree(kTyped).values.count("url1"), 1u);
 }
 
-TEST_F(CliCommandsTest, RefusesBadArguments) {
-  for (const auto& arguments :
-       std::vector<std::vector<std::string>>{{"clean", "--skip", "bogus"},
-                                             {"clean", "extra"},
-                                             {"export", "HKEY_CURRENT_USER\\Software"},
-                                             {"export", "HKCU\\Software", "out.reg"},
-                                             {"import"},
-                                             {"import", "a.reg", "b.reg"}}) {
+TEST_F(CliCommandsTest, RefusesBadArgumentsPointingToTheCommandsHelp) {
+  const std::string unknownRoot =
+      "unknown root key HKXX; use HKCU, HKLM, HKCR, HKU or HKCC, or the full name, as "
+      "HKEY_CURRENT_USER";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"clean", "--skip", "bogus"},
+       "clean: unknown check bogus (one of invalid_filepath, hkcuext, typeurl, runmru, "
+       "recentdocs)\nTry 'veltrane-cli clean --help'."},
+      {{"clean", "extra"}, "clean: unexpected argument extra\nTry 'veltrane-cli clean --help'."},
+      {{"export", "HKCU\\Software"},
+       "export: needs a key and a file name\nTry 'veltrane-cli export --help'."},
+      {{"export", "HKXX\\Software", "out.reg"},
+       "export: " + unknownRoot + "\nTry 'veltrane-cli export --help'."},
+      {{"import"}, "import: needs a file name\nTry 'veltrane-cli import --help'."},
+      {{"import", "a.reg", "b.reg"},
+       "import: needs a file name\nTry 'veltrane-cli import --help'."},
+  };
+  for (const auto& [arguments, message] : cases) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
     EXPECT_EQ(Run(arguments), 2);
-    EXPECT_THAT(err_.str(), HasSubstr("Usage: veltrane-cli"));
+    EXPECT_EQ(err_.str(), "veltrane-cli: " + message + "\n");
   }
-  Run({"clean", "--skip", "bogus"});
-  EXPECT_THAT(err_.str(), HasSubstr("unknown check bogus"));
+}
+
+// reg.exe's short names and the full ones, in any letter case.
+TEST_F(CliCommandsTest, ExportTakesEveryRootByShortAndFullName) {
+  const std::vector<std::tuple<std::string, RegKey, std::string>> roots = {
+      {"HKCU", kHkeyCurrentUser, "HKEY_CURRENT_USER"},
+      {"hklm", kHkeyLocalMachine, "HKEY_LOCAL_MACHINE"},
+      {"HkCr", kHkeyClassesRoot, "HKEY_CLASSES_ROOT"},
+      {"HKU", kHkeyUsers, "HKEY_USERS"},
+      {"HKCC", kHkeyCurrentConfig, "HKEY_CURRENT_CONFIG"},
+      {"hkey_users", kHkeyUsers, "HKEY_USERS"},
+  };
+  const std::string file = folder_.Path() + "root.reg";
+  for (const auto& [name, root, full] : roots) {
+    SCOPED_TRACE(name);
+    RegistrySeed(registry_, root).Text("Veltrane Root", "v", "w");
+    EXPECT_EQ(Run({"export", name + "\\Veltrane Root", file}), 0) << err_.str();
+    EXPECT_EQ(ReadFile(file), "REGEDIT4\r\n\r\n[" + full + "\\Veltrane Root]\r\n\"v\"=\"w\"\r\n");
+  }
 }
 
 TEST_F(CliCommandsTest, ExportThenImportRestoresTheKey) {
@@ -137,7 +170,17 @@ TEST_F(CliCommandsTest, ExportAndImportFailuresExitWithOne) {
   user_.Key("Software\\Here");
   const std::string unwritable = folder_.Path() + "no folder/x.reg";
   EXPECT_EQ(Run({"export", "HKEY_CURRENT_USER\\Software\\Here", unwritable}), 1);
-  EXPECT_EQ(err_.str(), "veltrane-cli: export: cannot create " + unwritable + "\n");
+  EXPECT_EQ(err_.str(), "veltrane-cli: export: cannot create " + unwritable + ": " +
+                            NoSuchFolderWords() + "\n");
+  // A folder named as the file: said so before anything is written.
+  EXPECT_EQ(Run({"export", "HKCU\\Software\\Here", folder_.Path()}), 1);
+  EXPECT_EQ(err_.str(), "veltrane-cli: export: cannot create " + folder_.Path() +
+                            ": it is a folder, not a file.\n");
+  const std::string missing = folder_.Path() + "missing.reg";
+  EXPECT_EQ(Run({"import", missing}), 1);
+  EXPECT_EQ(err_.str(),
+            "veltrane-cli: import: cannot open " + missing + ": " + NoSuchFileWords() + "\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 0);
 
   const std::string bad = folder_.Path() + "bad.reg";
   WriteFile(bad, "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\New]\r\n\"a\"=hex:1,2,xyz\r\n");

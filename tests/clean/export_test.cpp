@@ -1,9 +1,12 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include <random>
 
+#include "base/text.h"
 #include "clean/reg_export.h"
 #include "clean/reg_format.h"
 #include "registry/memory_registry.h"
@@ -54,7 +57,7 @@ TreeKey Fidelity() {
   tree.values["odd"] = Typed(0x12345, "\xAA");
   tree.values["quote\"d"] = Sz("x");
   tree.values["qword"] = Typed(kRegQword, "\1\2\3\4\5\6\7\x08"s);
-  tree.values["\xe9t\xe9"] = Sz("\x80\xff");
+  tree.values["été"] = Sz("€ÿ");  // Windows-1252 in the file
   tree.subkeys["sub"];
   // A line break in a key name has no form in a key line: left out.
   tree.subkeys["bad\nkey"].subkeys["child"].values["v"] = Sz("lost");
@@ -131,6 +134,50 @@ TEST(ExportNativeTest, StringsWithoutTerminatorAndKeysThatDoNotOpen) {
             ReadFile(std::string(VELTRANE_GOLDEN_DIR) + "native_only.reg"));
 }
 
+// The form follows the system's code page (Control\\Nls\\CodePage, ACP):
+// REGEDIT4 in it while it holds every text, else the whole file UTF-16.
+TEST(ExportNativeTest, WritesTheFormTheSystemsCodePageHolds) {
+  MemoryRegistry api;
+  RegistrySeed(api).Text("Software\\x", "é", "€");
+  EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\x"),
+            "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n\"\xE9\"=\"\x80\"\r\n");
+  const std::string version5 = Utf16File(
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\x]\r\n"
+      u"\"é\"=\"€\"\r\n");
+  // A code page said to be UTF-8 holds only ASCII: Wine writes 65001 there
+  // when a program of UTF-8 starts first after a change of locale.
+  for (const char* codePage : {"65001", "1251"}) {
+    RegistrySeed(api, kHkeyLocalMachine)
+        .Text("SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", codePage);
+    EXPECT_EQ(ExportKeyToText(api, kHkeyCurrentUser, "Software\\x"), version5) << codePage;
+  }
+}
+
+// A name or text the program's code page cannot carry exactly fails the
+// export, naming its key, and leaves no file: here a process whose code
+// page is Windows-1252 looks at Cyrillic.
+TEST(ExportNativeTest, FailsAndNamesTheKeyRatherThanWriteAStandIn) {
+  MemoryRegistry api;
+  RegistrySeed(api).Text("Software\\x\\Иван", "v", "w");
+  RegistrySeed(api).Text("Software\\y", "Иван", "w");
+  api.SetCodePage(kWesternCodePage);
+  TempFolder folder;
+  const std::string file = folder.Path() + "out.reg";
+  const struct {
+    const char *key, *message;
+  } cases[] = {
+      {"Software\\x", "Failed to list the subkeys of 'HKEY_CURRENT_USER\\Software\\x'"},
+      {"Software\\y", "Failed to read the values of 'HKEY_CURRENT_USER\\Software\\y'"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_THAT([&] { ExportKeyToFile(api, kHkeyCurrentUser, c.key, file); },
+                ::testing::ThrowsMessage<ERegistryException>(::testing::StartsWith(
+                    std::string(c.message) +
+                    ": a name or text there has no exact form in the program's code page")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+  }
+}
+
 TEST(ExportNativeTest, FailedWriteRaisesWithTheSystemCodeAndLeavesTheOldFile) {
   MemoryRegistry api;
   RegistrySeed(api).Tree("Software\\x", PlainForms());
@@ -144,8 +191,9 @@ TEST(ExportNativeTest, FailedWriteRaisesWithTheSystemCodeAndLeavesTheOldFile) {
       ADD_FAILURE() << "no error raised";
     } catch (const EInOutError& error) {
       EXPECT_EQ(error.Code(), EFBIG);
-      EXPECT_NE(std::string(error.what()).find("I/O error " + std::to_string(EFBIG)),
-                std::string::npos);
+      // The file the caller named, never the temporary, and the system's reason.
+      EXPECT_EQ(std::string(error.what()),
+                "cannot write " + file + ": " + std::strerror(EFBIG) + ".");
     }
   }
   // Whole or not at all: the file of that name is as it was, and the
@@ -170,8 +218,9 @@ TEST(ExportNativeTest, CallsTheRegistryOncePerKeyAndValue) {
   count(count, tree);
   const auto before = api.CallCount();
   ExportKeyToText(api, kHkeyCurrentUser, "Software\\calls");
-  // Open, query, close per key, one enumeration per value and per subkey.
-  EXPECT_EQ(api.CallCount() - before, 3 * keys + values + (keys - 1));
+  // Open, query, close per key, one enumeration per value and per subkey,
+  // and one to look for the system's code page (not there: 1252).
+  EXPECT_EQ(api.CallCount() - before, 3 * keys + values + (keys - 1) + 1);
   EXPECT_EQ(api.OpenHandleCount(), 0u);
 }
 #endif
@@ -185,14 +234,14 @@ class PerValueExport {
     registry_.SelectRoot(root);
   }
   std::string Run(const std::string& path) {
-    out_ = "REGEDIT4\r\n";
+    out_ = RegLines();
     Block(path);
-    return out_;
+    return out_.File(kWesternCodePage);
   }
 
  private:
   void Block(const std::string& path) {
-    out_ += "\r\n[" + RootName(root_) + "\\" + path + "]\r\n";
+    out_.KeyLine(root_, path);
     registry_.OpenPath(path, false);
     TextList names, subkeys;
     registry_.ListValueNames(names);
@@ -212,21 +261,20 @@ class PerValueExport {
     api_.QueryValue(registry_.OpenHandle(), name, &type, nullptr, &rawSize);
     if (kind == vkString && IsPlainText(Raw(name).data(), Raw(name).size())) {
       const std::string text = registry_.ReadText(name) + '\0';
-      AppendValueLine(out_, name, kRegSz, reinterpret_cast<const std::uint8_t*>(text.data()),
-                      text.size());
+      out_.ValueLine(name, kRegSz, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     } else if (kind == vkInteger && size == 4) {
       const std::uint32_t number = static_cast<std::uint32_t>(registry_.ReadNumber(name));
       const std::uint8_t bytes[4] = {
           static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
           static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
-      AppendValueLine(out_, name, kRegDword, bytes, 4);
+      out_.ValueLine(name, kRegDword, bytes, 4);
     } else if (kind == vkBinary) {
       std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
       registry_.ReadBytes(name, bytes.data(), size);
-      AppendValueLine(out_, name, kRegBinary, bytes.data(), bytes.size());
+      out_.ValueLine(name, kRegBinary, bytes.data(), bytes.size());
     } else {
       const std::vector<std::uint8_t> bytes = Raw(name);
-      AppendValueLine(out_, name, type, bytes.data(), bytes.size());
+      out_.ValueLine(name, type, bytes.data(), bytes.size());
     }
   }
 
@@ -243,7 +291,7 @@ class PerValueExport {
   RegistryApi& api_;
   TRegistry registry_;
   RegKey root_;
-  std::string out_;
+  RegLines out_;
 };
 
 TEST_F(ExportTest, OnePassWritesWhatPerValueReadsWrite) {

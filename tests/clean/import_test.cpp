@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
 #include "registry/memory_registry.h"
 #include "tests/clean/editor_forms.h"
 #include "tests/support/registry_seed.h"
+#include "tests/support/scripts.h"
+#include "tests/support/system_words.h"
 #include "tests/support/text.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
@@ -173,7 +176,8 @@ TEST_F(ImportTest, ReadsEveryFormTheEditorsWrite) {
   expected.values["qword"] = Typed(kRegQword, "\1\2\3\4\5\6\7\x08"s);
   expected.values["none"] = Typed(kRegNone, "");
   expected.values["multi"] = Typed(kRegMultiSz, "a\0\0\0"s);
-  expected.subkeys["doubled"].values["x"] = Sz("\xe9\x80");
+  // The file's Windows-1252 bytes, read as the editor reads them.
+  expected.subkeys["doubled"].values["x"] = Sz("é€");
   EXPECT_EQ(Difference(expected, Tree()), "");
   EXPECT_EQ(summary_.keys, 2u);
   EXPECT_EQ(summary_.values, 12u);
@@ -185,7 +189,8 @@ TEST(ImportFormsTest, ReadsEveryFormTheEditorImports) {
   for (const EditorForm& form : EditorForms()) {
     std::vector<RegOperation> operations;
     RegImportError error;
-    EXPECT_TRUE(ParseRegFile(FormBytes(form, "Software\\x", form.encoding), operations, error))
+    EXPECT_TRUE(ParseRegFile(FormBytes(form, "Software\\x", form.encoding), kWesternCodePage,
+                             operations, error))
         << form.name << ": " << error.Text();
   }
 }
@@ -219,24 +224,21 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
                               u"]\r\n\"caf\u00e9\"=\"\u20ac 5\"\r\n"
                               u"\"exp\"=hex(2):25,00,ac,20,00,00\r\n"
                               u"\"bin\"=hex:e9\r\n";
-  std::string bytes = "\xff\xfe";
-  for (const char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
+  const std::string bytes = Utf16File(text);
   ASSERT_TRUE(Import(bytes)) << error_.Text();
   TreeKey expected;
-  expected.values["caf\xe9"] = Sz("\x80 5");
-  expected.values["exp"] = Typed(kRegExpandSz, "%\x80\0"s);
+  expected.values["café"] = Sz("€ 5");
+  expected.values["exp"] = Typed(kRegExpandSz, "%€\0"s);
   expected.values["bin"] = Typed(kRegBinary, "\xe9");
   EXPECT_EQ(Difference(expected, Tree()), "");
 
-  // A character the 8-bit registry functions cannot carry refuses the file.
+  // A character the program's code page cannot carry refuses the file: an
+  // unpaired surrogate has no UTF-8 form.
   std::string bad = bytes;
-  bad.insert(bad.size() - 4, "\x00\x4e", 2);  // U+4E00 in the last line
+  bad.insert(bad.size() - 4, "\x00\xd8", 2);  // U+D800 in the last line
   EXPECT_FALSE(Import(bad));
   EXPECT_EQ(error_.line, 6);
-  EXPECT_NE(error_.message.find("U+4E00"), std::string::npos);
+  EXPECT_NE(error_.message.find("U+D800"), std::string::npos);
 
   std::string odd = "\xff\xfe";
   for (const char c :
@@ -251,19 +253,16 @@ TEST_F(ImportTest, ReadsTheEditorsUtf16Export) {
 }
 
 #ifdef _WIN32
-// Name limits count characters as the registry does. Under a double-byte
-// code page (the entry clean_double_byte_tests) the longest names the export
-// can write take two bytes a character, and the second byte of this one is
-// a backslash; elsewhere the test is skipped.
+// Under a double-byte system code page (the entry clean_double_byte_tests,
+// Japanese) the export writes REGEDIT4 in it, two bytes a character, and the
+// second byte of this one is a backslash; the importer reads it back, and
+// name limits count characters as the registry does. Elsewhere the test is
+// skipped.
 TEST(ImportDoubleByteTest, LongestNamesComeBack) {
-  if (!IsDBCSLeadByte(0x95)) GTEST_SKIP() << "needs a double-byte system code page";
-  std::string character = "\x95\x5c";  // U+8868 in code page 932
-  const auto times = [&](std::size_t count) {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) text += character;
-    return text;
-  };
   const auto api = MakeTestRegistry();
+  if (ReadAnsiCodePage(*api) != 932) GTEST_SKIP() << "needs the system code page 932";
+  const std::string character = "表";  // U+8868: 95 5C in code page 932
+  const auto times = [&](std::size_t count) { return Repeated(character, count); };
   const ThrowawayKey base(*api, "double-byte");
   TreeKey tree;
   tree.subkeys[times(kMaxKeyNameLength)].values[times(kMaxValueNameLength)] = Sz(character);
@@ -271,15 +270,18 @@ TEST(ImportDoubleByteTest, LongestNamesComeBack) {
   const TreeKey before = ReadTree(*api, kHkeyCurrentUser, base.Path());
   ASSERT_EQ(Difference(tree, before), "");
   const std::string text = ExportKeyToText(*api, kHkeyCurrentUser, base.Path());
+  ASSERT_EQ(text.substr(0, 8), "REGEDIT4");
+  EXPECT_NE(text.find("\x95\x5c\x95\x5c"), std::string::npos) << "code page 932";
   TRegistry(*api).RemoveKey(base.Path());
 
   ImportSummary summary;
   RegImportError error;
   ASSERT_TRUE(ImportRegText(*api, text, summary, error)) << error.Text();
   EXPECT_EQ(Difference(before, ReadTree(*api, kHkeyCurrentUser, base.Path())), "");
-  EXPECT_FALSE(ImportRegText(
-      *api, "REGEDIT4\r\n[HKEY_CURRENT_USER\\" + base.Path() + "\\" + times(256) + "]\r\n", summary,
-      error));
+  EXPECT_FALSE(ImportRegText(*api,
+                             "REGEDIT4\r\n[HKEY_CURRENT_USER\\" + base.Path() + "\\" +
+                                 *Recode(times(256), kUtf8CodePage, 932) + "]\r\n",
+                             summary, error));
   EXPECT_EQ(error.Text(), "line 2: a key name is longer than 255 characters. Nothing was changed.");
 }
 #endif
@@ -290,7 +292,7 @@ TEST(ImportFileTest, MissingFileIsAnError) {
   RegImportError error;
   EXPECT_FALSE(ImportRegFile(api, "no such file.reg", summary, error));
   EXPECT_EQ(error.line, 0);
-  EXPECT_EQ(error.Text(), "cannot open no such file.reg");
+  EXPECT_EQ(error.Text(), "cannot open no such file.reg: " + NoSuchFileWords());
 }
 
 }  // namespace

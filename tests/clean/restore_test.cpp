@@ -185,6 +185,31 @@ TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
   EXPECT_EQ(ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"), Sz("C:\\kept"));
 }
 
+// A backup an earlier version wrote: REGEDIT4 in Windows-1252, the system's
+// code page, read as the registry editor reads it, whichever way it is
+// restored.
+TEST_F(RestoreTest, AnEarlierBackupInWindows1252RestoresExactly) {
+  const std::string earlier =
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Caf\xe9 \x80]\r\n"
+      "\"Na\xefve \x8a\"=\"\xa9 \xff \x9c\"\r\n"
+      "\"exp\"=hex(2):25,e9,80,25,00\r\n"
+      "\"multi\"=hex(7):e9,00,9f,00,00\r\n";
+  TreeKey expected;
+  expected.values["Naïve Š"] = Sz("© ÿ œ");
+  expected.values["exp"] = Typed(kRegExpandSz, std::string("%é€%\0", 8));
+  expected.values["multi"] = Typed(kRegMultiSz, std::string("é\0Ÿ\0\0", 7));
+  for (const bool underWine : {true, false}) {
+    SCOPED_TRACE(underWine ? "our importer" : "the editor, checked line by line");
+    TRegistry(api_).RemoveKey("\\Software\\Café €");
+    desktop_ = RecordingDesktop();
+    WriteFile(folder_.Path() + "backuphkcu.reg", earlier);
+    if (!underWine) BackupAndEditor();
+    EXPECT_EQ(Restore(underWine), RestoreResult::kRestored);
+    EXPECT_EQ(desktop_.Of(kBox).back().text, kRestoreComplete);
+    EXPECT_EQ(Difference(expected, ReadTree(api_, kHkeyCurrentUser, "Software\\Café €")), "");
+  }
+}
+
 TEST_F(RestoreTest, UnderWineAFailedImportSaysSo) {
   // No backup at all.
   EXPECT_EQ(Restore(true), RestoreResult::kFailed);

@@ -9,6 +9,7 @@
 #include "tests/support/files.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
+#include "tests/support/scripts.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
 
@@ -32,7 +33,7 @@ TreeKey AwkwardTree() {
   tree.values["[bracket]"] = Sz("[x]");
   tree.values["@"] = Sz("@");
   tree.values[";semicolon"] = Sz(";");
-  tree.values["high \xe9\x80\x81\x8d\x9f\xff"] = Sz("\xe9\x80\x81\x8d\x9f\xff");
+  tree.values["high é€\u0081\u008dŸÿ"] = Sz("é€\u0081\u008dŸÿ");
   tree.values["line\r\nbreaks\n"] = Sz("\r\nx\ny\r");
   tree.values["tab\there"] = Sz("\t");
   tree.values[" blanks "] = Sz("  ");
@@ -43,18 +44,35 @@ TreeKey AwkwardTree() {
   tree.values["short dword"] = Typed(kRegDword, "\1"s);
   tree.values["long dword"] = Typed(kRegDword, "\1\2\3\4\5\6\7\x08"s);
   tree.values["embedded zero"] = Typed(kRegSz, "a\0b\0"s);
-  tree.values["expand"] = Typed(kRegExpandSz, "%USERPROFILE%\\\xe9\0"s);
+  tree.values["expand"] = Typed(kRegExpandSz, "%USERPROFILE%\\é\0"s);
   tree.values["empty expand"] = Typed(kRegExpandSz, "");
-  tree.values["multi"] = Typed(kRegMultiSz, "one\0two \"2\"\0\xe9\0\0"s);
+  tree.values["multi"] = Typed(kRegMultiSz, "one\0two \"2\"\0é\0\0"s);
   tree.values["qword"] = Typed(kRegQword, "\xff\xfe\0\0\1\2\3\4"s);
   tree.values["none"] = Typed(kRegNone, "\0\1"s);
   tree.values["empty none"] = Typed(kRegNone, "");
   tree.values["big endian"] = Typed(kRegDwordBigEndian, "\0\0\1\0"s);
   tree.values["odd type"] = Typed(0x7fff1234, kilobyte.substr(0, 30));
-  TreeKey& sub = tree.subkeys["sub \"key\" = [x]] \xe9"];
+  TreeKey& sub = tree.subkeys["sub \"key\" = [x]] é"];
   sub.values["v"] = Sz("w");
   sub.subkeys[" leading blank"].subkeys["-minus"].values[""] = Dword(7);
   tree.subkeys["empty"];
+  return tree;
+}
+
+// Names and texts in every script, in key names, value names and each kind
+// of text data: more than Windows-1252 holds, so the export writes the
+// Version 5.00 form.
+TreeKey ScriptsTree() {
+  TreeKey tree;
+  for (const std::string& text : EveryScript()) {
+    tree.values[text] = Sz(text);
+    tree.values["expand " + text] = Typed(kRegExpandSz, "%TEMP%\\" + text + '\0');
+    tree.values["multi " + text] = Typed(kRegMultiSz, text + '\0' + text + "\0\0"s);
+    tree.values["bare " + text] = Typed(kRegSz, text);  // no terminating zero
+    tree.subkeys[text].values[""] = Sz(text);
+  }
+  tree.subkeys[kCyrillic].subkeys[kEmoji].values[kGreek] = Sz(kJapanese);
+  tree.subkeys["Σ"].subkeys["日本"];
   return tree;
 }
 
@@ -104,15 +122,36 @@ class RoundTripTest : public ::testing::Test {
 };
 
 TEST_F(RoundTripTest, AwkwardTreeThroughOurImporter) {
-  RoundTrip(AwkwardTree(), [&](const std::string& file) { ImportOurselves(file); });
+  RoundTrip(AwkwardTree(), [&](const std::string& file) {
+    EXPECT_EQ(ReadFile(file).substr(0, 10), "REGEDIT4\r\n") << "Windows-1252 holds it all";
+    ImportOurselves(file);
+  });
+}
+
+TEST_F(RoundTripTest, EveryScriptThroughOurImporter) {
+  RoundTrip(ScriptsTree(), [&](const std::string& file) {
+    EXPECT_EQ(ReadFile(file).substr(0, 4), "\xff\xfeW\0"s) << "UTF-16: Version 5.00";
+    ImportOurselves(file);
+  });
+}
+
+// The longest names, counted in characters: 255 Cyrillic ones are 510 bytes
+// here, 255 Japanese ones 765, and a value name of 16383 of them 49149.
+TEST_F(RoundTripTest, LongestNamesOfEveryScript) {
+  TreeKey tree;
+  TreeKey& japanese = tree.subkeys[Repeated("Д", 255)].subkeys[Repeated("語", 255)];
+  japanese.values[Repeated("語", 16383)] = Sz(kEmoji);
+  japanese.subkeys[Repeated("😀", 127)];
+  RoundTrip(tree, [&](const std::string& file) { ImportOurselves(file); });
 }
 
 TEST_F(RoundTripTest, RandomTreesThroughOurImporter) {
   std::mt19937 random(20240501);
-  const int rounds = OnRealRegistry() ? 4 : 150;
+  const int rounds = OnRealRegistry() ? 6 : 150;
   for (int round = 0; round < rounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    RoundTrip(RandomTree(random, 30, 12), [&](const std::string& file) { ImportOurselves(file); });
+    RoundTrip(RandomTree(random, 30, 12, round % 2 == 1),
+              [&](const std::string& file) { ImportOurselves(file); });
     if (HasFatalFailure()) return;
   }
 }
@@ -123,7 +162,8 @@ TEST_F(RoundTripTest, RandomTreesThroughOurImporter) {
 // the terminating zero it adds to text data that lacks one.
 TEST_F(RoundTripTest, RegistryEditorImportsOurExport) {
   std::mt19937 random(99);
-  for (const TreeKey& tree : {AwkwardTree(), RandomTree(random, 40, 12)}) {
+  for (const TreeKey& tree : {AwkwardTree(), ScriptsTree(), RandomTree(random, 40, 12),
+                              RandomTree(random, 40, 12, true)}) {
     RoundTrip(
         tree,
         [&](const std::string& file) {
@@ -142,6 +182,11 @@ TEST_F(RoundTripTest, OurImporterReadsTheEditorsExport) {
   tree.values.erase("short dword");
   tree.values.erase("long dword");
   tree.values.erase("embedded zero");
+  // And text in every script, which makes the editor's export UTF-16 too;
+  // text data without its terminating zero gets one from the editor.
+  tree.subkeys["scripts"] = ScriptsTree();
+  std::erase_if(tree.subkeys["scripts"].values,
+                [](const auto& value) { return value.first.starts_with("bare "); });
   seed_.Tree(base_.Path(), tree);
   const TreeKey before = ReadTree(*api_, kHkeyCurrentUser, base_.Path());
   const std::string file = folder_.Path() + "editor.reg";

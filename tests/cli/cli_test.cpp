@@ -29,8 +29,8 @@ TEST(TsvField, EscapesBackslashesAndEveryControlByte) {
       {"a\tb\nc\rd", "a\\tb\\nc\\rd"},
       {std::string("\0\x01\x1f\x7f", 4), "\\x00\\x01\\x1f\x7f"},
       {"\x1b[31m", "\\x1b[31m"},
-      {"caf\xe9 \x80\xff", "caf\xe9 \x80\xff"},  // 8-bit text stays as it is
-      {"\\t", "\\\\t"},                          // a backslash before t stays telling
+      {"café € Д 日 😀", "café € Д 日 😀"},  // the text's own bytes
+      {"\\t", "\\\\t"},                    // a backslash before t stays telling
   };
   for (const Case& test : cases) EXPECT_EQ(cli::EscapeTsvField(test.text), test.escaped);
   EXPECT_EQ(cli::EscapeControls("C:\\a\tb"), "C:\\a\\tb");
@@ -76,8 +76,10 @@ TEST(JsonString, WritesEveryByteAsACharacterOrAsItsOwnEscape) {
       {"\xfe", R"("\ud800")"},
   };
   for (const Case& test : cases) EXPECT_EQ(cli::JsonString(test.text, doubleByte), test.json);
-  // Windows-1252: every byte is a character, its C1 controls escaped.
-  EXPECT_EQ(cli::JsonString("\xe9\x80\x81\x9d"), "\"\xc3\xa9\xe2\x82\xac\\u0081\\u009d\"");
+  // The program's code page, UTF-8: texts as they are, C1 controls escaped,
+  // bytes that are no UTF-8 as their own escapes.
+  EXPECT_EQ(cli::JsonString("é€\u0081\u009d Д日😀"), "\"é€\\u0081\\u009d Д日😀\"");
+  EXPECT_EQ(cli::JsonString("\xe9\xc3"), R"("\u00e9\u00c3")");
 }
 
 TEST(Arguments, SplitFlagsOptionsAndPositionals) {
@@ -92,6 +94,11 @@ TEST(Arguments, SplitFlagsOptionsAndPositionals) {
   EXPECT_EQ(error, "option --skip needs a value");
   EXPECT_FALSE(cli::ParseArguments({"--TSV"}, {"--tsv"}, {}, error));
   EXPECT_EQ(error, "unknown option --TSV");
+  // GNU's attached form.
+  parsed = cli::ParseArguments({"--skip=a=b", "--skip="}, {}, {"--skip"}, error);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->options.find("--skip")->second, "a=b");
+  EXPECT_EQ(std::next(parsed->options.find("--skip"))->second, "");
   // A lone "-" is an argument (a file name, say), not an option.
   EXPECT_EQ(cli::ParseArguments({"-"}, {}, {}, error)->positionals.size(), 1u);
 }
@@ -170,27 +177,82 @@ TEST_F(CliTest, ScanReadsTheSystemDriveRootAsStartUpDoes) {
   EXPECT_THAT(err.str(), ::testing::EndsWith("Scan complete -> No Error Found\n"));
 }
 
-TEST_F(CliTest, RefusesUnknownCommandsAndOptionsWithTheUsage) {
-  const std::vector<std::vector<std::string>> refused = {
-      {}, {"bogus"}, {"--bogus"}, {"scan", "--csv"}, {"scan", "extra"}, {"SCAN"}, {"--help", "x"}};
-  for (const auto& arguments : refused) {
+TEST_F(CliTest, UsageErrorsSayWhatWasWrongAndWhereToLook) {
+  const std::string program = "Try 'veltrane-cli --help'.\n";
+  const std::string scan = "Try 'veltrane-cli scan --help'.\n";
+  const std::string commands = "; the commands are scan, clean, export, import and help\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{}, "no command given\n" + program},
+      {{"bogus"}, "unknown command bogus" + commands + program},
+      {{"SCAN"}, "unknown command SCAN" + commands + program},
+      {{"--bogus"}, "unknown option --bogus\n" + program},
+      {{"/s"}, "unknown option /s\n" + program},
+      {{"--help", "x"}, "unknown command x" + commands + program},
+      {{"help", "scan", "clean"}, "help takes one command name\n" + program},
+      {{"--version", "x"}, "--version takes no arguments\n" + program},
+      {{"scan", "--csv"}, "scan: unknown option --csv\n" + scan},
+      {{"scan", "--tsv=yes"}, "scan: option --tsv takes no value\n" + scan},
+      {{"scan", "extra"}, "scan: unexpected argument extra\n" + scan},
+      {{"scan", "--", "--help"}, "scan: unexpected argument --help\n" + scan},
+  };
+  for (const auto& [arguments, message] : cases) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
     EXPECT_EQ(Run(arguments), 2);
     EXPECT_EQ(out.str(), "");
-    EXPECT_THAT(err.str(), HasSubstr("Usage: veltrane-cli COMMAND [OPTIONS]\n"));
-    EXPECT_THAT(err.str(), HasSubstr("veltrane-cli scan [--tsv | --json] [--drive-root PATH]\n"));
+    EXPECT_EQ(err.str(), "veltrane-cli: " + message);
   }
 }
 
-TEST_F(CliTest, HelpExplainsTheCommandsOnStdout) {
-  for (const auto& arguments :
-       std::vector<std::vector<std::string>>{{"--help"}, {"scan", "--help"}}) {
+TEST_F(CliTest, HelpAndVersionInEveryFormOnStdout) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"--help"}, {"-h"}, {"/?"}, {"help"}, {"help", "help"}, {"help", "-h"}}) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
     EXPECT_EQ(Run(arguments), 0);
-    EXPECT_THAT(out.str(), HasSubstr("scan [--tsv | --json] [--drive-root PATH]"));
-    EXPECT_THAT(out.str(), HasSubstr("separated by tabs"));
-    EXPECT_THAT(out.str(), HasSubstr("--drive-root C:\\ checks\n"));
+    EXPECT_EQ(out.str(), cli::Help());
     EXPECT_EQ(err.str(), "");
   }
+  const cli::Command& scanCommand = cli::Commands().front();
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"scan", "--help"},
+                                             {"scan", "-h"},
+                                             {"scan", "/?"},
+                                             {"help", "scan"},
+                                             {"--help", "scan"},
+                                             {"scan", "--tsv", "--bogus", "-h"}}) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    EXPECT_EQ(Run(arguments), 0);
+    EXPECT_EQ(out.str(), cli::CommandHelp(scanCommand));
+    EXPECT_EQ(err.str(), "");
+  }
+  for (const std::string option : {"--version", "-V"}) {
+    EXPECT_EQ(Run({option}), 0);
+    EXPECT_EQ(out.str(), "veltrane-cli 1.0\n");
+  }
+}
+
+// Every help text fits an 80-column console, names each command in the
+// overview, and gives each command its options, examples and exit status.
+TEST(Help, FitsEightyColumnsAndCoversEveryCommand) {
+  const auto expectNarrow = [](const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  };
+  const std::string overview = cli::Help();
+  expectNarrow(overview);
+  for (const cli::Command& command : cli::Commands()) {
+    SCOPED_TRACE(command.name);
+    EXPECT_THAT(overview, HasSubstr("\n  " + command.name + " "));
+    const std::string help = cli::CommandHelp(command);
+    expectNarrow(help);
+    EXPECT_EQ(help.rfind("Usage: veltrane-cli " + command.name, 0), 0u);
+    for (const char* section : {"\nOptions:\n", "\nExamples:\n", "\nExit status: 0 "}) {
+      EXPECT_THAT(help, HasSubstr(section));
+    }
+  }
+  // A synopsis too long for one line goes on under its first option.
+  EXPECT_THAT(cli::CommandHelp(cli::Commands()[1]),
+              ::testing::StartsWith("Usage: veltrane-cli clean [--skip CHECK]... [--tsv | --json]\n"
+                                    "                          [--drive-root PATH]\n\n"));
 }
 
 TEST_F(CliTest, RefusesBadOutputAndDriveRootOptionsBeforeItChangesAnything) {
@@ -218,7 +280,6 @@ TEST_F(CliTest, RefusesBadOutputAndDriveRootOptionsBeforeItChangesAnything) {
     EXPECT_EQ(Run(test.arguments), 2);
     EXPECT_EQ(out.str(), "");
     EXPECT_THAT(err.str(), HasSubstr("veltrane-cli: " + test.message));
-    EXPECT_THAT(err.str(), HasSubstr("Usage: veltrane-cli"));
   }
   EXPECT_TRUE(user.Exists(runMru, "a"));
 }
@@ -251,7 +312,7 @@ TEST_F(CliTest, JsonHoldsEveryTextOfTheFindingsAndTheStatus) {
   // only --drive-root makes the path check look at drive C:.
   machine.Text("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot", "C:\\windows");
   const std::string runMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-  user.Text("SOFTWARE\\App", "q\"b\\s\t\x01\xe9\x80", "C:\\Gone\\x\x81.exe");
+  user.Text("SOFTWARE\\App", "q\"b\\s\t\x01é€", "C:\\Gone\\x\u0081Д😀.exe");
   user.Raw("SOFTWARE\\App", "z", kRegMultiSz, std::string("C:\\Gone\\a\0b\0\0", 13));
   user.Text(runMru, "a", "cmd\r\n");
 
@@ -260,7 +321,8 @@ TEST_F(CliTest, JsonHoldsEveryTextOfTheFindingsAndTheStatus) {
       ParsedByPython(out.str()),
       R"({"Findings": [)"
       R"({"CleanDetails": "Directory or File Path Not Exist", )"
-      R"("ValueName": "q\"b\\s\t\u0001\u00e9\u20ac", "ValueData": "C:\\Gone\\x\u0081.exe", )"
+      R"("ValueName": "q\"b\\s\t\u0001\u00e9\u20ac", )"
+      R"("ValueData": "C:\\Gone\\x\u0081\u0414\ud83d\ude00.exe", )"
       R"("RegistryLocation": "HKCU\\SOFTWARE\\App", "Ticked": true}, )"
       R"({"CleanDetails": "Directory or File Path Not Exist", )"
       R"("ValueName": "z", "ValueData": "C:\\Gone\\a\u0000b\u0000", )"

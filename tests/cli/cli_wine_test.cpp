@@ -8,12 +8,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
 #include <sstream>
 
+#include "base/text.h"
 #include "cli/row_format.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
 #include "tests/support/saved_registry.h"
+#include "tests/support/system_words.h"
+#include "tests/support/text.h"
 #include "tests/support/win32_sandbox.h"
 
 namespace veltrane::testing {
@@ -136,11 +140,6 @@ TEST(CliOnWine, ScanListsWhatTheSeededPrefixCallsFor) {
   ASSERT_EQ(table.exitCode, 0);
   EXPECT_EQ(Lines(table.out).back(), progress.back());
   EXPECT_NE(table.out.find(root + "\\page.htm"), std::string::npos);
-
-  const Output refused = RunCli("scan --bogus");
-  EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_EQ(refused.out, "");
-  EXPECT_NE(refused.err.find("Usage: veltrane-cli"), std::string::npos);
 }
 
 // A Wine prefix's system root is C:\windows: the path check only looks at
@@ -160,6 +159,123 @@ TEST(CliOnWine, DriveRootLetsTheDefaultPrefixCheckTheWholeDrive) {
   const Output rooted = RunCli("scan --tsv --drive-root C:\\");
   ASSERT_EQ(rooted.exitCode, 0) << rooted.err;
   EXPECT_THAT(Lines(rooted.out), ::testing::Contains(row));
+}
+
+// A drive root, names and texts in any script: on the command line, in the
+// rows, as TSV bytes, as JSON text and in a table whose columns line up.
+TEST(CliOnWine, TakesAndWritesEveryScript) {
+  Win32Registry registry;
+  RegistrySeed user(registry);
+  FileSandbox files("veltrane-scripts");
+  files.Folder("\\Диск 😀");
+  files.File("\\Диск 😀\\есть.txt");
+  const std::string root = files.Root() + "\\Диск 😀";
+  const std::string top = UniqueName("VeltraneScripts");
+  const SavedKey topKey(registry, kHkeyCurrentUser, "SOFTWARE\\" + top);
+  const std::string key = "SOFTWARE\\" + top + "\\日本";
+  user.Text(key, "нет", root + "\\нет.txt");
+  user.Text(key, "есть", root + "\\есть.txt");
+  user.Text(key, "ω", root + "\\ωμέγα.exe");
+
+  const std::string location = "HKCU\\" + key;
+  const Output tsv = RunCli("scan --tsv --drive-root \"" + root + "\"");
+  ASSERT_EQ(tsv.exitCode, 0) << tsv.err;
+  EXPECT_THAT(
+      Lines(tsv.out),
+      ::testing::IsSupersetOf({Tsv(kCategoryMissingPath, "нет", root + "\\нет.txt", location),
+                               Tsv(kCategoryMissingPath, "ω", root + "\\ωμέγα.exe", location)}));
+  EXPECT_EQ(tsv.out.find("есть"), std::string::npos) << "the file is there";
+
+  const Output json = RunCli("scan --json --drive-root \"" + root + "\"");
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_NE(json.out.find("\"ValueName\": \"нет\", \"ValueData\": \"" +
+                          Replaced(root, "\\", "\\\\") + "\\\\нет.txt\""),
+            std::string::npos)
+      << json.out;
+
+  // The table's columns line up where the texts take one column a
+  // character: the location column starts at the same place on each line.
+  const Output table = RunCli("scan --drive-root \"" + root + "\"");
+  ASSERT_EQ(table.exitCode, 0) << table.err;
+  std::vector<std::size_t> columns;
+  for (const std::string& line : Lines(table.out)) {
+    const std::size_t at = line.find(location);
+    if (at != std::string::npos) columns.push_back(DisplayWidth(line.substr(0, at)));
+  }
+  ASSERT_EQ(columns.size(), 2u) << table.out;
+  EXPECT_EQ(columns[0], columns[1]);
+}
+
+// The help forms of GNU and Windows, the version and a usage error, as a
+// console user sees them.
+TEST(CliOnWine, HelpVersionAndUsageErrors) {
+  const Output overview = RunCli("--help");
+  ASSERT_EQ(overview.exitCode, 0);
+  EXPECT_EQ(overview.out.rfind("Usage: veltrane-cli COMMAND [OPTIONS]\n", 0), 0u);
+  EXPECT_EQ(overview.err, "");
+  for (const char* form : {"-h", "/?", "help"}) EXPECT_EQ(RunCli(form).out, overview.out) << form;
+  const Output exportHelp = RunCli("export /?");
+  EXPECT_EQ(exportHelp.exitCode, 0);
+  EXPECT_EQ(exportHelp.out.rfind("Usage: veltrane-cli export KEY FILE\n", 0), 0u);
+  EXPECT_EQ(RunCli("help export").out, exportHelp.out);
+  for (const char* form : {"--version", "-V"}) {
+    const Output version = RunCli(form);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "veltrane-cli 1.0\n");
+  }
+  const Output refused = RunCli("scan --bogus");
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err,
+            "veltrane-cli: scan: unknown option --bogus\nTry 'veltrane-cli scan --help'.\n");
+}
+
+// Each of reg.exe's short root names exports the key its full name does.
+TEST(CliOnWine, ExportTakesTheShortRootNames) {
+  const TempFolder folder;
+  const std::vector<std::pair<std::string, std::string>> keys = {
+      {"HKCU\\Environment", "HKEY_CURRENT_USER\\Environment"},
+      {"hklm\\Software\\Classes\\txtfile", "HKEY_LOCAL_MACHINE\\Software\\Classes\\txtfile"},
+      {"HKCR\\txtfile", "HKEY_CLASSES_ROOT\\txtfile"},
+      {"HKU\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+       "HKEY_USERS\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
+       "Folders"},
+      {"HKCC\\Software\\Fonts", "HKEY_CURRENT_CONFIG\\Software\\Fonts"},
+  };
+  for (const auto& [shortName, fullName] : keys) {
+    SCOPED_TRACE(shortName);
+    const std::string byShort = folder.Path() + "short.reg", byFull = folder.Path() + "full.reg";
+    const Output exported = RunCli("export \"" + shortName + "\" \"" + byShort + "\"");
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    ASSERT_EQ(RunCli("export \"" + fullName + "\" \"" + byFull + "\"").exitCode, 0);
+    const std::string text = ReadFile(byShort);
+    EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n[" + fullName + "]\r\n", 0), 0u);
+    EXPECT_EQ(text, ReadFile(byFull));
+  }
+}
+
+// A failed file operation names the file and gives the system's reason.
+TEST(CliOnWine, FileErrorsSayWhy) {
+  const TempFolder folder;
+  const std::string missing = folder.Path() + "missing.reg";
+  const Output imported = RunCli("import \"" + missing + "\"");
+  EXPECT_EQ(imported.exitCode, 1);
+  EXPECT_EQ(imported.err,
+            "veltrane-cli: import: cannot open " + missing + ": " + NoSuchFileWords() + "\n");
+
+  const std::string nowhere = folder.Path() + "nonexistent\\x.reg";
+  const Output exported = RunCli("export HKCU\\Environment \"" + nowhere + "\"");
+  EXPECT_EQ(exported.exitCode, 1);
+  EXPECT_EQ(exported.err,
+            "veltrane-cli: export: cannot create " + nowhere + ": " + NoSuchFolderWords() + "\n");
+
+  const std::string inside = folder.Path() + "out";
+  CreateDirectoryA(inside.c_str(), nullptr);
+  const Output toFolder = RunCli("export HKCU\\Environment \"" + inside + "\"");
+  EXPECT_EQ(toFolder.exitCode, 1);
+  EXPECT_EQ(toFolder.err,
+            "veltrane-cli: export: cannot create " + inside + ": it is a folder, not a file.\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
 }  // namespace

@@ -81,9 +81,10 @@ def hex_data(data):
 
 def check_cli(unpacked, wine_run):
     cli = unpacked + "veltrane-cli.exe"
-    code, out, _ = run(wine_run, cli, "--help")
-    check(code == 0, "--help exits with %d" % code)
-    check(b"--json" in out and b"--drive-root PATH" in out, "--help names --json and --drive-root")
+    code, out, _ = run(wine_run, cli, "scan", "--help")
+    check(code == 0, "scan --help exits with %d" % code)
+    check(b"--json" in out and b"--drive-root PATH" in out,
+          "scan --help names --json and --drive-root")
 
     key = "VeltranePackage-%d" % os.getpid()
     location = "HKCU\\SOFTWARE\\" + key

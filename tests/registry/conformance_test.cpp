@@ -7,10 +7,13 @@
 #include <set>
 #include <vector>
 
+#include "base/names.h"
+#include "base/text.h"
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 #include "tests/registry/registry_fixture.h"
 #include "tests/support/forwarding_registry.h"
+#include "tests/support/scripts.h"
 
 namespace veltrane::testing {
 namespace {
@@ -32,8 +35,8 @@ bool IsString(std::uint32_t type) {
   return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
-// Says a key's longest names are shorter than they are, as a double-byte
-// code page would, so that listings must grow their buffers.
+// Says a key's longest names are shorter than they are, as a key changed
+// since the query would, so that listings must grow their buffers.
 class Understating final : public ForwardingRegistry {
  public:
   using ForwardingRegistry::ForwardingRegistry;
@@ -81,8 +84,10 @@ TEST_P(RawCalls, StoresDataOfEveryKindAndSizeByteForByte) {
       {kRegSz, "abc"},  // no terminating zero
       {kRegSz, std::string("abc\0", 4)},
       {kRegSz, std::string("ab\0cd\0", 6)},
-      {kRegSz, "\x81\x8d\x8f\x90\x9d"},  // bytes code page 1252 leaves undefined
-      {kRegSz, EveryByte()},
+      {kRegSz, "\u0081\u008d\u008f\u0090\u009d"},  // what code page 1252 leaves undefined
+      {kRegSz, kLatin1 + kCyrillic + kGreek + kJapanese + kEmoji + '\0'},
+      {kRegMultiSz, kCyrillic + '\0' + kEmoji + '\0' + '\0'},
+      {kRegExpandSz, "%TEMP%\\" + kJapanese},
       {kRegExpandSz, "%PATH%"},
       {kRegMultiSz, std::string("a\0b\0\0", 5)},
       {kRegMultiSz, std::string("a\0b", 3)},
@@ -116,9 +121,10 @@ TEST_P(RawCalls, StoresDataOfEveryKindAndSizeByteForByte) {
     const bool terminated = c.data.empty() || c.data.back() == '\0';
     EXPECT_EQ(buffer[size], IsString(c.type) && !terminated ? '\0' : '\xee');
 
+    // The registry keeps text in UTF-16: two bytes a unit.
     KeyInfo facts;
     ASSERT_EQ(api().QueryInfoKey(key_, &facts), 0);
-    EXPECT_EQ(facts.longestData, size * (IsString(c.type) ? 2 : 1));
+    EXPECT_EQ(facts.longestData, IsString(c.type) ? 2 * ToUtf16(c.data)->size() : size);
     if (size > 0) {
       // One byte short: 234, the size needed, the buffer untouched.
       buffer.assign(size + 2, '\xee');
@@ -170,23 +176,32 @@ TEST_P(RawCalls, EnumerationTellsHowMuchRoomItNeeds) {
   EXPECT_EQ(api().EnumValue(key_, 1, name, &length, nullptr, nullptr, nullptr), kErrorNoMoreItems);
 }
 
-TEST_P(RawCalls, NamesOfAnyByteEnumerateInCaseInsensitiveOrderKeepingTheirFirstSpelling) {
-  std::set<std::string, RegistryNameLess> expected;
+TEST_P(RawCalls, NamesInEveryScriptEnumerateInTheRegistrysOrderKeepingTheirFirstSpelling) {
+  // Characters on both sides of the letters ('[' and '_' lie between 'Z'
+  // and 'a'), letter pairs of several scripts, letters without a pair,
+  // and units of surrogate pairs, which sort below the rest of the plane.
+  const std::vector<std::string> characters = {
+      "a", "A", "z",  "Z",  "_", "[",  "`",  "{", "~", "0", " ", "-",      "é",     "É", "ß",
+      "ẞ", "ı", "I",  "µ",  "Ä", "ä",  "ÿ",  "Ÿ", "Д", "д", "я", "Я",      "Ω",     "ω", "ς",
+      "Σ", "σ", "日", "本", "ｱ", "Ａ", "ａ", "😀", "🎉", "𐐀", "𐐨", "\uE000", "\uFFFD"};
+  const auto less = [](const std::string& a, const std::string& b) {
+    return CompareNames(*ToUtf16(a), *ToUtf16(b)) < 0;
+  };
+  std::set<std::string, decltype(less)> expected(less);
   unsigned seed = 7;
   const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
-  for (int i = 0; i < 600; ++i) {
+  for (std::size_t i = 0; i < 400; ++i) {
     std::string name;
-    const int length = i < 255 ? 1 : 1 + static_cast<int>(next() % 3);
-    for (int j = 0; j < length; ++j) {
-      const int c = i < 255 ? i + 1 : 1 + static_cast<int>(next() % 255);
-      name.push_back(static_cast<char>(c == '\\' ? 'q' : c));
+    const std::size_t length = i < characters.size() ? 1 : 1 + next() % 3;
+    for (std::size_t j = 0; j < length; ++j) {
+      name += characters[i < characters.size() ? i : next() % characters.size()];
     }
     expected.insert(name);  // keeps the first of two spellings, as the registry does
     MakeKey(name);
     Put("", name, kRegDword, "1234");
   }
   std::vector<std::string> keys, values;
-  char name[16];
+  char name[64];
   std::uint32_t length = sizeof name;
   for (std::uint32_t i = 0; api().EnumKey(key_, i, name, &length) == 0; ++i, length = sizeof name) {
     keys.emplace_back(name, length);
@@ -198,21 +213,107 @@ TEST_P(RawCalls, NamesOfAnyByteEnumerateInCaseInsensitiveOrderKeepingTheirFirstS
   const std::vector<std::string> order(expected.begin(), expected.end());
   EXPECT_EQ(keys, order);
   EXPECT_EQ(values, order);
-  EXPECT_EQ(Get("", "\xe0"), "1234") << "found under its other spelling";
 }
 
-TEST_P(RawCalls, EnforcesTheLimitsOfNames) {
-  RegKey key = 0;
-  EXPECT_EQ(api().CreateKeyEx(key_, Bytes(255, 'k'), kKeyAllAccess, &key, nullptr), 0);
-  api().CloseKey(key);
-  EXPECT_TRUE(KeyExists(Bytes(255, 'K') + "\\"));
-  EXPECT_EQ(api().CreateKeyEx(key_, Bytes(257, 'k'), kKeyAllAccess, &key, nullptr),
-            kErrorInvalidParameter);
-  EXPECT_EQ(api().OpenKeyEx(key_, Bytes(257, 'k'), kKeyRead, &key), kErrorInvalidParameter);
+TEST_P(RawCalls, OpensNamesInAnyLetterCaseOfAnyScript) {
+  const struct {
+    const char *made, *asked;
+    bool same;
+  } cases[] = {
+      {"Äpfel", "äPFEL", true}, {"Дом", "дОМ", true},   {"Ωμέγα", "ωΜΈΓΑ", true}, {"ÿ", "Ÿ", true},
+      {"ǆ", "Ǆ", true},         {"日本", "日本", true}, {"😀x", "😀X", true},       {"ı", "I", false},
+      {"ß", "ẞ", false},        {"µ", "Μ", false},      {"ς", "Σ", false},        {"𐐀", "𐐨", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.made);
+    MakeKey(c.made);
+    Put("", c.made, kRegDword, "1234");
+    EXPECT_EQ(KeyExists(c.asked), c.same);
+    EXPECT_EQ(Get("", c.asked), c.same ? "1234" : "<missing>");
+    EXPECT_EQ(SameName(c.made, c.asked), c.same);
+  }
+}
 
+TEST_P(RawCalls, TextWithNoExactFormGives1113AndNothingElse) {
+  // An unpaired surrogate has no UTF-8 form; neither has any byte sequence
+  // that is no UTF-8.
+  const std::u16string lone = u"lone \xD800 surrogate";
+  MakeWideKey(lone);
+  PutWide(lone, u"text");
+  PutWide(u"data", lone);
+  PutWide(u"good", u"Иван");
+  char name[64];
+  std::uint8_t data[64];
+  std::uint32_t length = sizeof name, size = sizeof data, type = 0;
+  EXPECT_EQ(api().EnumKey(key_, 0, name, &length), kErrorNoUnicodeTranslation);
+  // Values enumerate as "data", "good", "lone ...".
+  EXPECT_EQ(api().EnumValue(key_, 0, name, &length, &type, data, &size),
+            kErrorNoUnicodeTranslation);
+  length = sizeof name, size = sizeof data;
+  EXPECT_EQ(api().EnumValue(key_, 0, name, &length, nullptr, nullptr, nullptr), 0)
+      << "the name alone is fine";
+  length = sizeof name, size = sizeof data;
+  EXPECT_EQ(api().EnumValue(key_, 1, name, &length, &type, data, &size), 0);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), std::string("Иван\0", 9));
+  length = sizeof name, size = sizeof data;
+  EXPECT_EQ(api().EnumValue(key_, 2, name, &length, &type, data, &size),
+            kErrorNoUnicodeTranslation);
+  size = sizeof data;
+  EXPECT_EQ(api().QueryValue(key_, "data", &type, data, &size), kErrorNoUnicodeTranslation);
+  EXPECT_EQ(api().QueryValue(key_, "data", nullptr, nullptr, &size), kErrorNoUnicodeTranslation);
+  EXPECT_EQ(api().QueryValue(key_, "data", &type, nullptr, nullptr), 0);
+  EXPECT_EQ(type, kRegSz);
+
+  RegKey key = 0;
+  const std::string notText = "\xC3(\xFF";
+  EXPECT_EQ(api().CreateKeyEx(key_, notText, kKeyAllAccess, &key, nullptr),
+            kErrorNoUnicodeTranslation);
+  EXPECT_EQ(api().OpenKeyEx(key_, notText, kKeyRead, &key), kErrorNoUnicodeTranslation);
+  EXPECT_EQ(api().SetValue(key_, notText, kRegDword, data, 4), kErrorNoUnicodeTranslation);
+  EXPECT_EQ(
+      api().SetValue(key_, "v", kRegSz, reinterpret_cast<const std::uint8_t*>(notText.data()), 3),
+      kErrorNoUnicodeTranslation);
+  EXPECT_EQ(api().SetValue(key_, "v", kRegBinary,
+                           reinterpret_cast<const std::uint8_t*>(notText.data()), 3),
+            0)
+      << "binary data is no text";
+
+  // The wrapper lists the rest and says it passed a name over.
+  TRegistry reg(api());
+  ASSERT_TRUE(reg.OpenPath(Abs(), false));
+  TextList list;
+  reg.ListValueNames(list);
+  EXPECT_THAT(list, ElementsAre("data", "good", "v"));
+  EXPECT_FALSE(reg.ListedEveryName());
+  reg.ListSubkeyNames(list);
+  EXPECT_TRUE(list.empty());
+  EXPECT_FALSE(reg.ListedEveryName());
+  long outcome = 0;
+  EXPECT_EQ(QueryValueText(api(), kHkeyCurrentUser, Rel(), "data", &outcome), "");
+  EXPECT_EQ(outcome, kErrorNoUnicodeTranslation);
+  EXPECT_EQ(QueryValueText(api(), kHkeyCurrentUser, Rel(), "good", &outcome), "Иван");
+  EXPECT_EQ(outcome, 0);
+  DeleteWideKey(lone);  // no 8-bit name reaches it
+}
+
+TEST_P(RawCalls, EnforcesTheLimitsOfNamesInCharacters) {
+  // 255 characters, however many bytes they take here.
+  for (const std::string& letter : {std::string("k"), std::string("Д"), std::string("語")}) {
+    SCOPED_TRACE(letter);
+    RegKey key = 0;
+    EXPECT_EQ(api().CreateKeyEx(key_, Repeated(letter, 255), kKeyAllAccess, &key, nullptr), 0);
+    api().CloseKey(key);
+    EXPECT_TRUE(KeyExists(Repeated(letter == "k" ? "K" : letter, 255) + "\\"));
+    EXPECT_EQ(api().CreateKeyEx(key_, Repeated(letter, 257), kKeyAllAccess, &key, nullptr),
+              kErrorInvalidParameter);
+    EXPECT_EQ(api().OpenKeyEx(key_, Repeated(letter, 257), kKeyRead, &key), kErrorInvalidParameter);
+  }
   Put("", Bytes(16383, 'v'), kRegSz, "");
   EXPECT_EQ(Get("", Bytes(16383, 'V')), "");
   EXPECT_EQ(api().SetValue(key_, Bytes(16384, 'v'), kRegSz, nullptr, 0), kErrorInvalidParameter);
+  Put("", Repeated("語", 16383), kRegSz, "");
+  EXPECT_EQ(api().SetValue(key_, Repeated("語", 16384), kRegSz, nullptr, 0),
+            kErrorInvalidParameter);
 }
 
 TEST_P(RawCalls, TakesDoubledAndTrailingBackslashesAndLongPaths) {
@@ -223,7 +324,7 @@ TEST_P(RawCalls, TakesDoubledAndTrailingBackslashesAndLongPaths) {
   EXPECT_EQ(api().OpenKeyEx(key_, "\\a", kKeyRead, &key), kErrorBadPathname);
   EXPECT_EQ(api().CreateKeyEx(key_, "\\a", kKeyAllAccess, &key, nullptr), kErrorBadPathname);
 
-  // Deeper than one 8-bit call of Wine takes: 6 names of 60 characters.
+  // Longer than Wine's 8-bit calls take (260 characters): 6 names of 60.
   std::string deep;
   for (char c : std::string("uvwxyz")) deep += (deep.empty() ? "" : "\\") + Bytes(60, c);
   MakeKey(deep);
@@ -312,7 +413,7 @@ TEST_P(Wrapper, OpensByAbsoluteAndRelativePathsKeepingTheOldKeyOnFailure) {
 TEST_P(Wrapper, ListsNamesWithAndWithoutTheLeadingBlank) {
   Put("k", "a", kRegSz, "x");
   Put("k", "", kRegSz, "");
-  const std::string longName = Bytes(200, '\xe9');
+  const std::string longName = Repeated("é", 200);
   MakeKey("k\\" + longName);
   MakeKey("k\\B");
   for (RegistryApi* through : {&api(), static_cast<RegistryApi*>(nullptr)}) {
@@ -331,6 +432,37 @@ TEST_P(Wrapper, ListsNamesWithAndWithoutTheLeadingBlank) {
     reg.ListSubkeyNames(list);
     EXPECT_THAT(list, ElementsAre("B", longName));
   }
+}
+
+// Buffers sized from the key query, which counts characters, hold names of
+// two and three bytes a character without asking twice.
+TEST_P(Wrapper, ListsOpensAndRemovesTheLongestNamesOfEveryScript) {
+  const std::string cyrillic = Repeated("Д", 255), japanese = Repeated("語", 255);
+  const std::string longValue = Repeated("語", 16383);
+  MakeKey("long\\" + cyrillic + "\\" + japanese);
+  MakeKey("long\\" + japanese);
+  Put("long\\" + japanese, longValue, kRegSz, kJapanese + '\0');
+  CountingRegistry counted(api());
+  TRegistry reg(counted);
+  ASSERT_TRUE(reg.OpenPath(Abs("long"), false));
+  TextList list;
+  counted.calls = 0;
+  reg.ListSubkeyNames(list);
+  EXPECT_THAT(list, ElementsAre(cyrillic, japanese));
+  EXPECT_EQ(counted.calls, 3u) << "one query, one call for each name";
+  ASSERT_TRUE(reg.OpenPath(japanese, false));
+  reg.ListValueNames(list);
+  EXPECT_THAT(list, ElementsAre(longValue));
+  EXPECT_EQ(reg.ReadText(longValue), kJapanese);
+  std::vector<char> name;
+  std::vector<std::uint8_t> data;
+  EnumeratedValue value;
+  ASSERT_EQ(EnumValueWithData(api(), reg.OpenHandle(), 0, name, data, value), 0);
+  EXPECT_EQ(std::string(name.data(), value.nameLength), longValue);
+  ASSERT_TRUE(reg.OpenPath(Abs("long\\" + cyrillic + "\\" + japanese), false));
+  reg.ClosePath();
+  EXPECT_TRUE(reg.RemoveKey(Abs("long")));
+  EXPECT_FALSE(KeyExists("long"));
 }
 
 TEST_P(Wrapper, ReadsEachKindAsTheCallerAsks) {

@@ -12,6 +12,8 @@
 #include "registry/memory_registry.h"
 #include "registry/registry_api.h"
 #ifdef _WIN32
+#include <windows.h>
+
 #include "registry/win32_registry.h"
 #endif
 #include "tests/support/registry_seed.h"
@@ -38,7 +40,7 @@ inline void Wipe(RegistryApi& api, RegKey parent, const std::string& path) {
   KeyInfo facts;
   if (api.OpenKeyEx(parent, path, kKeyAllAccess, &key) == kErrorSuccess) {
     if (api.QueryInfoKey(key, &facts) == kErrorSuccess) {
-      char name[512];
+      char name[1024];
       for (std::uint32_t index = facts.subkeyCount; index-- > 0;) {
         std::uint32_t length = sizeof name;
         if (api.EnumKey(key, index, name, &length) == 0) Wipe(api, key, std::string(name, length));
@@ -94,6 +96,47 @@ class RegistryTest : public ::testing::TestWithParam<Backend> {
               0);
     api().CloseKey(key);
   }
+  // A key and a REG_SZ value made by their UTF-16 names and text, as another
+  // program may make them: an unpaired surrogate, say.
+  void MakeWideKey(const std::u16string& name) {
+    if (Memory()) {
+      ASSERT_EQ(Memory()->CreateKeyUtf16(key_, name), 0);
+      return;
+    }
+#ifdef _WIN32
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(reinterpret_cast<HKEY>(key_),
+                              reinterpret_cast<const wchar_t*>(name.c_str()), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    RegCloseKey(key);
+#endif
+  }
+  void DeleteWideKey(const std::u16string& name) {
+    if (Memory()) {
+      EXPECT_EQ(Memory()->DeleteKeyUtf16(key_, name), 0);
+      return;
+    }
+#ifdef _WIN32
+    EXPECT_EQ(
+        RegDeleteKeyW(reinterpret_cast<HKEY>(key_), reinterpret_cast<const wchar_t*>(name.c_str())),
+        0);
+#endif
+  }
+  void PutWide(const std::u16string& name, const std::u16string& text) {
+    if (Memory()) {
+      ASSERT_EQ(Memory()->SetValueUtf16(key_, name, kRegSz, text + u'\0'), 0);
+      return;
+    }
+#ifdef _WIN32
+    ASSERT_EQ(
+        RegSetValueExW(reinterpret_cast<HKEY>(key_), reinterpret_cast<const wchar_t*>(name.c_str()),
+                       0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() * 2 + 2)),
+        0);
+#endif
+  }
+
   // The value's data, or "<missing>"; `type` receives its type.
   std::string Get(const std::string& path, const std::string& name, std::uint32_t* type = nullptr) {
     const std::optional<TreeValue> value = RegistrySeed(api(), key_).Read(path, name);

@@ -8,6 +8,7 @@
 #include "scan/scan_all.h"
 #include "scan/win32_file_probe.h"
 #include "tests/scan/support/probe_cases.h"
+#include "tests/scan/support/scripts_case.h"
 #include "tests/support/findings.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/registry_seed.h"
@@ -92,6 +93,17 @@ TEST_F(ScanOnWine, FindsWhatTheSeededRegistryAndDiskCallFor) {
                       "HKCU\\" + explorer + "\\RecentDocs")));
   EXPECT_EQ(host.status, "Scan complete -> 9 items should be remove");
   EXPECT_EQ(lv2.Rows(), lvax.Rows());
+}
+
+// Folders and files named in every script on the real disk, found by the
+// probes of a process whose code page is UTF-8.
+TEST_F(ScanOnWine, FindsExactlyTheMissingFilesInEveryScript) {
+  for (const ProbeEntry& entry : ScriptsDisk()) {
+    entry.folder ? files.Folder(entry.path) : files.File(entry.path);
+  }
+  const std::vector<Finding> expected = SeedScripts(seed, files.Root());
+  ScanAll(context, {});
+  EXPECT_THAT(lvax.Rows(), ::testing::ElementsAreArray(expected));
 }
 
 TEST_F(ScanOnWine, SurvivesKeysDeletedMidScan) {

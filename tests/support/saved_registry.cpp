@@ -36,8 +36,7 @@ SavedKey::~SavedKey() {
 
 ReplacedValue::ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
                              const std::string& text)
-    : ReplacedValue(api, root, std::move(path), std::move(name),
-                    TreeValue{kRegSz, Bytes(text + std::string(1, '\0'))}) {}
+    : ReplacedValue(api, root, std::move(path), std::move(name), Sz(text)) {}
 
 ReplacedValue::ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,
                              const TreeValue& value)

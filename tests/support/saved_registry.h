@@ -30,8 +30,8 @@ class SavedKey {
   TreeKey saved_;
 };
 
-// Sets one value to a text, or to a value of any kind, for the test; puts
-// back what was there (or nothing) when the object goes.
+// Sets one value to a text (or any kind and data) for the test; puts back
+// what was there (or nothing) when the object goes.
 class ReplacedValue {
  public:
   ReplacedValue(RegistryApi& api, RegKey root, std::string path, std::string name,

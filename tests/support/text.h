@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace veltrane::testing {
 
@@ -12,6 +13,17 @@ inline std::string Replaced(std::string text, const std::string& from, const std
     at += to.size();
   }
   return text;
+}
+
+// `text` as a UTF-16LE file with its byte-order mark, as the registry
+// editor writes one.
+inline std::string Utf16File(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
 }
 
 }  // namespace veltrane::testing

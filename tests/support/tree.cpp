@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/names.h"
 #include "registry/memory_registry.h"
 
 #ifdef _WIN32
@@ -37,7 +38,7 @@ namespace {
 void ReadKey(RegistryApi& api, RegKey key, TreeKey& tree) {
   KeyInfo facts;
   if (api.QueryInfoKey(key, &facts) != kErrorSuccess) return;
-  std::vector<char> name(32768);
+  std::vector<char> name(65536);  // 16383 characters of up to three bytes
   std::vector<std::uint8_t> data(std::max<std::uint32_t>(facts.longestData, 1) + 16);
   for (std::uint32_t i = 0; i < facts.valueCount; ++i) {
     std::uint32_t nameLength = static_cast<std::uint32_t>(name.size());
@@ -115,32 +116,38 @@ std::string DifferenceAt(const std::string& where, const TreeKey& expected, cons
   return {};
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-std::string Folded(const std::string& name) {
-  std::string folded = name;
-  std::transform(folded.begin(), folded.end(), folded.begin(), Lower);
-  return folded;
+// Awkward characters of a name or text: the format's own, blanks, line
+// breaks, and characters beyond ASCII, of Windows-1252 unless `anyScript`.
+const std::vector<std::string>& Awkward(bool anyScript) {
+  static const std::vector<std::string> western = {"\"", "\\", "=",      "[",  "]",  "@",  ";",
+                                                   "-",  ",",  " ",      "\t", "\r", "\n", "é",
+                                                   "Ä",  "€",  "\u0081", "ÿ",  "©"};
+  static const std::vector<std::string> every = [] {
+    std::vector<std::string> all = western;
+    for (const char* c : {"Д", "ж", "Ω", "σ", "日", "ア", "😀", "𐐨"}) all.push_back(c);
+    return all;
+  }();
+  return anyScript ? every : western;
 }
 
-// A name of 1..maxLength bytes, mostly letters, often awkward.
-std::string RandomName(std::mt19937& random, std::size_t maxLength, bool keyName) {
-  static const std::string kAwkward = "\"\\=[]@;-, \t\xe9\xc4\x80\x81\xff\r\n";
+// A name of 1..maxLength characters, mostly letters, often awkward.
+std::string RandomName(std::mt19937& random, std::size_t maxLength, bool keyName, bool anyScript) {
+  const std::vector<std::string>& awkward = Awkward(anyScript);
   std::uniform_int_distribution<std::size_t> length(1, maxLength);
   std::uniform_int_distribution<int> pick(0, 99);
   std::string name;
   const std::size_t n = length(random);
   for (std::size_t i = 0; i < n; ++i) {
-    char c;
+    std::string c;
     if (pick(random) < 25) {
-      c = kAwkward[static_cast<std::size_t>(pick(random)) % kAwkward.size()];
+      c = awkward[static_cast<std::size_t>(pick(random)) % awkward.size()];
     } else {
       c = static_cast<char>('a' + pick(random) % 26);
     }
     // Key names hold no backslash; a line break in one is left out of the
     // backup on purpose, so the random trees do not make them.
-    if (keyName && (c == '\\' || c == '\r' || c == '\n')) c = '_';
-    name.push_back(c);
+    if (keyName && (c == "\\" || c == "\r" || c == "\n")) c = "_";
+    name += c;
   }
   return name;
 }
@@ -152,20 +159,38 @@ std::string RandomBytes(std::mt19937& random, std::size_t length, bool noZero) {
   return bytes;
 }
 
-TreeValue RandomValue(std::mt19937& random) {
+// Text of `length` characters: any from 1 to 127, the awkward ones, and
+// zeros too unless `noZero`.
+std::string RandomText(std::mt19937& random, std::size_t length, bool noZero, bool anyScript) {
+  const std::vector<std::string>& awkward = Awkward(anyScript);
+  std::uniform_int_distribution<int> pick(0, 99);
+  std::uniform_int_distribution<int> ascii(noZero ? 1 : 0, 127);
+  std::string text;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (pick(random) < 30) {
+      text += awkward[static_cast<std::size_t>(pick(random)) % awkward.size()];
+    } else {
+      text.push_back(static_cast<char>(ascii(random)));
+    }
+  }
+  return text;
+}
+
+TreeValue RandomValue(std::mt19937& random, bool anyScript) {
   std::uniform_int_distribution<int> kind(0, 13);
   std::uniform_int_distribution<std::size_t> shortLength(0, 40);
+  const auto text = [&](std::size_t length, bool noZero) {
+    return RandomText(random, length, noZero, anyScript);
+  };
   switch (kind(random)) {
     case 0:
-    case 1: return Sz(RandomBytes(random, shortLength(random), true));
-    case 2: return Typed(kRegSz, RandomBytes(random, shortLength(random), false));
-    case 3:
-      return Typed(kRegExpandSz,
-                   "%TEMP%\\" + RandomBytes(random, shortLength(random), true) + '\0');
+    case 1: return Sz(text(shortLength(random), true));
+    case 2: return Typed(kRegSz, text(shortLength(random), false));
+    case 3: return Typed(kRegExpandSz, "%TEMP%\\" + text(shortLength(random), true) + '\0');
     case 4: {
       std::string multi;
       for (std::size_t i = shortLength(random) % 4; i > 0; --i) {
-        multi += RandomBytes(random, 1 + shortLength(random) % 9, true) + '\0';
+        multi += text(1 + shortLength(random) % 9, true) + '\0';
       }
       return Typed(kRegMultiSz, multi + '\0');
     }
@@ -183,21 +208,22 @@ TreeValue RandomValue(std::mt19937& random) {
   }
 }
 
-void FillRandom(std::mt19937& random, TreeKey& key, int& keysLeft, int maxValues, int depth) {
+void FillRandom(std::mt19937& random, TreeKey& key, int& keysLeft, int maxValues, int depth,
+                bool anyScript) {
   std::uniform_int_distribution<int> valueCount(0, maxValues);
   std::set<std::string> used;
   for (int i = valueCount(random); i > 0; --i) {
-    std::string name = random() % 6 == 0 ? "" : RandomName(random, 24, false);
-    if (!used.insert(Folded(name)).second) continue;
-    key.values[name] = RandomValue(random);
+    std::string name = random() % 6 == 0 ? "" : RandomName(random, 24, false, anyScript);
+    if (!used.insert(FoldedName(name)).second) continue;
+    key.values[name] = RandomValue(random, anyScript);
   }
   std::set<std::string> usedKeys;
   while (keysLeft > 0) {
     if (depth > 0 && random() % 3 == 0) break;
-    std::string name = RandomName(random, 20, true);
-    if (!usedKeys.insert(Folded(name)).second) continue;
+    std::string name = RandomName(random, 20, true, anyScript);
+    if (!usedKeys.insert(FoldedName(name)).second) continue;
     --keysLeft;
-    FillRandom(random, key.subkeys[name], keysLeft, maxValues, depth + 1);
+    FillRandom(random, key.subkeys[name], keysLeft, maxValues, depth + 1, anyScript);
     if (depth > 4) break;
   }
 }
@@ -219,10 +245,10 @@ std::string Difference(const TreeKey& expected, const TreeKey& actual) {
   return DifferenceAt("key", expected, actual);
 }
 
-TreeKey RandomTree(std::mt19937& random, int keys, int maxValuesPerKey) {
+TreeKey RandomTree(std::mt19937& random, int keys, int maxValuesPerKey, bool anyScript) {
   TreeKey tree;
   int left = keys;
-  while (left > 0) FillRandom(random, tree, left, maxValuesPerKey, 0);
+  while (left > 0) FillRandom(random, tree, left, maxValuesPerKey, 0, anyScript);
   return tree;
 }
 

@@ -35,9 +35,11 @@ TreeKey ReadTree(RegistryApi& api, RegKey root, const std::string& path);
 // The first difference between two trees, or "" when they are equal.
 std::string Difference(const TreeKey& expected, const TreeKey& actual);
 
-// A tree of `keys` keys with awkward names (quotes, backslashes, "=",
-// brackets, blanks, CR, LF, high bytes) and values of every kind.
-TreeKey RandomTree(std::mt19937& random, int keys, int maxValuesPerKey);
+// A tree of `keys` keys with awkward names and texts (quotes, backslashes,
+// "=", brackets, blanks, CR, LF, characters of Windows-1252 beyond ASCII,
+// and with `anyScript` Cyrillic, Greek, Japanese and emoji too) and values
+// of every kind.
+TreeKey RandomTree(std::mt19937& random, int keys, int maxValuesPerKey, bool anyScript = false);
 
 // The registry the tests run on: advapi32 in the Windows build (under Wine),
 // the in-memory store natively.

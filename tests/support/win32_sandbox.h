@@ -58,6 +58,8 @@ class RegistrySandbox {
   RegistrySandbox& operator=(const RegistrySandbox&) = delete;
 
   RegistryApi& Registry() { return *registry_; }
+  // The stand-in's path below the real HKEY_CURRENT_USER.
+  const std::string& Path() const { return key_.Path(); }
 
  private:
   Win32Registry real_;
