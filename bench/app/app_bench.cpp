@@ -22,7 +22,8 @@
 //   build/windows/wine-run build/windows/bench/app/app_bench.exe [--rounds N]
 //
 // (--rounds: how many starts and scans of each, 5 unless given;
-// --start-up-only: the start-up alone).
+// --start-up-only: the start-up alone; --exe PATH: another build of
+// veltrane.exe in place of this build's, to compare the two in one prefix).
 //
 // It runs in the build folder's own prefix, never the user's. Its keys are
 // throwaway keys below HKEY_CURRENT_USER\Software, removed at the end; the
@@ -56,6 +57,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using testing::AppProcess;
+
+// The program timed: this build's unless --exe names another.
+std::string programPath = VELTRANE_EXE;
 
 double Seconds(Clock::duration elapsed) { return std::chrono::duration<double>(elapsed).count(); }
 
@@ -315,7 +319,7 @@ bool BackupWritten(const std::string& path) {
 std::vector<double> TimeWindowStartUps(int rounds) {
   std::vector<double> times;
   for (int round = 0; round < rounds; ++round) {
-    AppProcess app(VELTRANE_EXE);
+    AppProcess app(programPath);
     const auto start = Clock::now();
     if (!app.Start()) {
       std::printf("the program did not start: %s\n", app.Failure().c_str());
@@ -336,7 +340,7 @@ struct WindowScan {
 // One click on "scan registry" in a fresh copy of the program with a
 // backup beside it already (so no export follows).
 WindowScan TimeWindowScan() {
-  AppProcess app(VELTRANE_EXE);
+  AppProcess app(programPath);
   testing::WriteFile(app.BackupPath(), "REGEDIT4\r\n");
   WindowScan result;
   if (!app.Start()) {
@@ -365,6 +369,7 @@ int Run(int rounds, bool startUpOnly) {
                                    "Managed", "N");
   const std::string driveRoot = ReadSystemDriveRoot(registry);
   std::printf("system drive root: %s\n", driveRoot.c_str());
+  std::printf("program: %s\n", programPath.c_str());
   const std::vector<double> startUps = TimeWindowStartUps(rounds);
   if (!startUps.empty()) {
     std::printf("window start-up: best %.3f s, median %.3f s of %zu starts\n", startUps.front(),
@@ -425,7 +430,7 @@ int Run(int rounds, bool startUpOnly) {
   SeedExportTree(registry, exportTree.Path(), driveRoot);
   std::printf("seeded HKCU\\%s: 10000 keys below depth 5, 70000 values (%.1f s)\n",
               exportTree.Path().c_str(), Seconds(Clock::now() - seedStart));
-  AppProcess app(VELTRANE_EXE);
+  AppProcess app(programPath);
   if (!app.Start()) {
     std::printf("the program did not start: %s\n", app.Failure().c_str());
     return 1;
@@ -489,6 +494,7 @@ int main(int argc, char** argv) {
     const std::string argument = argv[i];
     if (argument == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     if (argument == "--start-up-only") startUpOnly = true;
+    if (argument == "--exe" && i + 1 < argc) veltrane::bench::programPath = argv[++i];
   }
   return veltrane::bench::Run(rounds, startUpOnly);
 }
