@@ -1,6 +1,10 @@
 #include "app/findings_view.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
+
+#include "controls/accessible.h"
 
 namespace veltrane {
 namespace {
@@ -90,6 +94,18 @@ void TFindingsView::SetFont(HFONT font) {
   if (Handle()) SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+void TFindingsView::SetDpi(int dpi) {
+  if (dpi == dpi_) return;
+  const int old = dpi_;
+  dpi_ = dpi;
+  if (!Handle()) return;
+  const int columns = static_cast<int>(rows_.Columns().size());
+  for (int i = 0; i < columns; ++i) {
+    const auto width = static_cast<int>(SendMessageA(Handle(), LVM_GETCOLUMNWIDTH, i, 0));
+    SendMessageA(Handle(), LVM_SETCOLUMNWIDTH, i, ScaleForDpi(UnscaleForDpi(width, old), dpi));
+  }
+}
+
 void TFindingsView::SetVisible(bool visible) {
   if (!Handle()) return;
   if (visible) CatchUp();
@@ -110,6 +126,12 @@ bool TFindingsView::HandleNotify(const NMHDR& header) {
 LRESULT CALLBACK TFindingsView::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* view = reinterpret_cast<TFindingsView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   const WNDPROC listProc = view->listProc_;
+  if (message == WM_GETOBJECT) {
+    if (const LRESULT answer =
+            AnswerGetObject(window, wParam, lParam, L"SysListView32", ROLE_SYSTEM_LIST)) {
+      return answer;
+    }
+  }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
     view->listProc_ = nullptr;
@@ -169,7 +191,7 @@ void TFindingsView::ColumnsReset() {
     LVCOLUMNA info{};
     info.mask = LVCF_TEXT | LVCF_WIDTH;
     info.pszText = Text(column.caption);
-    info.cx = column.width;
+    info.cx = ScaleForDpi(column.width, dpi_);
     SendMessageA(Handle(), LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&info));
   }
 }

@@ -15,6 +15,9 @@
 // only when something first looks at it. Anything that reaches the list
 // view meanwhile (a paint, the mouse, a reader, a change of rows) brings
 // it up to date first.
+//
+// Column widths are given for 96 dpi and shown scaled to the view's dpi. A
+// screen reader meets the view as a list named by its window text.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +27,7 @@
 #include <functional>
 
 #include "controls/handles.h"
+#include "controls/scale.h"
 #include "scan/findings.h"
 
 namespace veltrane {
@@ -45,6 +49,9 @@ class TFindingsView final : public FindingsObserver {
   FindingsList& Rows() noexcept { return rows_; }
   void SetFont(HFONT font);
   void SetVisible(bool visible);
+  // Scales the columns' widths, as the user left them, from the view's
+  // dpi to `dpi`; before Create, sets the dpi the columns are made for.
+  void SetDpi(int dpi);
 
   // The parent passes on every WM_NOTIFY; true when it was this view's.
   bool HandleNotify(const NMHDR& header);
@@ -94,6 +101,7 @@ class TFindingsView final : public FindingsObserver {
   bool suspended_ = false;
   int firstUnshown_ = 0;
   bool repaintWanted_ = false;
+  int dpi_ = kDefaultDpi;
 };
 
 }  // namespace veltrane

@@ -23,9 +23,10 @@ namespace {
 constexpr DWORD kStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kBottomPanelHeight = 26;
-// lvax keeps these distances to the right and bottom edges as the window
+// lvax keeps its distances to the right and bottom edges as the window
 // grows (it is anchored to all four sides).
-constexpr int kListLeft = 48, kListTop = 46, kListRightGap = 15, kListBottomGap = 37;
+constexpr int kListLeft = 48, kListTop = 46, kListWidth = 641, kListHeight = 265;
+constexpr int kCopyLeft = 56, kCopyTop = 56, kCopyWidth = 609, kCopyHeight = 241;
 
 constexpr Color kBlue = MakeColor(0, 0, 255);
 constexpr Color kSilverFace = 14344414;
@@ -34,13 +35,17 @@ constexpr Color kSilverDark = 6447714;
 
 const FontDesc kCommandLabelFont{
     .name = "Tahoma", .height = 13, .bold = true, .underline = true, .color = kClWindowText};
+const FontDesc kListFont{"Tahoma", 12};
 
-UniqueBitmap LoadGlyph(int id) {
-  return UniqueBitmap(static_cast<HBITMAP>(LoadImageA(
-      GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+// The glyph drawn for the display scale nearest to `dpi`'s.
+UniqueBitmap LoadGlyph(int id, int dpi) {
+  const int step = (PictureScaleForDpi(dpi) - 100) / 25;
+  return UniqueBitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
+                                                      MAKEINTRESOURCEA(id + step * IDB_SCALE_STEP),
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
-void SetUpCommandButton(TGradientButton& button, const char* hint, int glyph) {
+void SetUpCommandButton(TGradientButton& button, const char* hint) {
   button.SetColorScheme(TColorScheme::csNeoSilver);
   button.SetLayout(TButtonLayout::blGlyphLeft);
   button.SetSpacing(4);
@@ -48,8 +53,6 @@ void SetUpCommandButton(TGradientButton& button, const char* hint, int glyph) {
   button.SetGradient(true);
   button.SetHotTrack(true);
   button.SetHint(hint);
-  const UniqueBitmap bitmap = LoadGlyph(glyph);
-  if (bitmap) button.SetGlyph(bitmap.get());
 }
 
 HBRUSH BackgroundBrush() {
@@ -74,12 +77,12 @@ TForm1::TForm1(AppServices& services, CommandGate& gate)
 TForm1::~TForm1() { DestroyHandle(); }
 
 bool TForm1::Create() {
-  listFont_ = CreateFontFrom(FontDesc{"Tahoma", 12});
   if (!CreateForm({kClassName, BackgroundBrush(), site::kMainCaption, kStyle, kClientWidth,
                    kClientHeight, FontDesc{"Tahoma", 13}},
                   nullptr)) {
     return false;
   }
+  listFont_ = CreateFontFrom(kListFont, Dpi());
   CreateControls();
   FormCreate();
   return true;
@@ -147,34 +150,37 @@ void TForm1::CreateControls() {
     HWND parent;
     int top;
     const char* hint;
-    int glyph;
     int id;
     void (TForm1::*click)();
   };
   const CommandButton buttons[] = {
-      {GradientButton1, self, 48, "scan registry", IDB_SCAN, ids::kGradientButton1,
+      {GradientButton1, self, 48, "scan registry", ids::kGradientButton1,
        &TForm1::GradientButton1Click},
-      {GradientButton3, panel, 96, "clean registry", IDB_CLEAN, ids::kGradientButton3,
+      {GradientButton3, panel, 96, "clean registry", ids::kGradientButton3,
        &TForm1::GradientButton3Click},
-      {GradientButton4, panel, 144, "options", IDB_OPTIONS, ids::kGradientButton4,
+      {GradientButton4, panel, 144, "options", ids::kGradientButton4,
        &TForm1::GradientButton4Click},
-      {GradientButton5, panel, 192, "help", IDB_HELP, ids::kGradientButton5,
-       &TForm1::GradientButton5Click},
-      {GradientButton6, panel, 240, "about us", IDB_ABOUT, ids::kGradientButton6,
+      {GradientButton5, panel, 192, "help", ids::kGradientButton5, &TForm1::GradientButton5Click},
+      {GradientButton6, panel, 240, "about us", ids::kGradientButton6,
        &TForm1::GradientButton6Click},
   };
+  LoadGlyphs();
   for (const CommandButton& b : buttons) {
-    SetUpCommandButton(b.button, b.hint, b.glyph);
+    SetUpCommandButton(b.button, b.hint);
     b.button.OnClick = [this, click = b.click] { (this->*click)(); };
     b.button.Create(b.parent, 8, b.top, 33, 30, b.id);
   }
 
   lvax.OnRepaintWanted = [this] { ShowProgressIfDue(); };
-  lvax.Create(self, kListLeft, kListTop, 641, 265, ids::kLvax, /*checkBoxes*/ true,
-              /*border*/ true, /*visible*/ true);
+  lvax.SetDpi(Dpi());
+  lvax.Create(self, Scaled(kListLeft), Scaled(kListTop), Scaled(kListWidth), Scaled(kListHeight),
+              ids::kLvax, /*checkBoxes*/ true, /*border*/ true, /*visible*/ true);
   lvax.SetFont(listFont_.get());
-  lv2.Create(self, 56, 56, 609, 241, ids::kLv2, /*checkBoxes*/ false, /*border*/ false,
-             /*visible*/ false);
+  // Not drawn: the name a screen reader gives the list.
+  SetWindowTextA(lvax.Handle(), "Findings");
+  lv2.SetDpi(Dpi());
+  lv2.Create(self, Scaled(kCopyLeft), Scaled(kCopyTop), Scaled(kCopyWidth), Scaled(kCopyHeight),
+             ids::kLv2, /*checkBoxes*/ false, /*border*/ false, /*visible*/ false);
 
   st.SetColor(kSilverFace);
   st.Create(GradientPanel2.Handle(), 48, 3, 137, 18, ids::kSt);
@@ -196,6 +202,40 @@ void TForm1::CreateControls() {
 
   SetTabOrder({GradientButton1.Handle(), GradientButton3.Handle(), GradientButton4.Handle(),
                GradientButton5.Handle(), GradientButton6.Handle(), lvax.Handle()});
+  if (Dpi() != kDefaultDpi) {
+    // The panels were made at their own scaled sizes, which may round to a
+    // pixel beside those the window's scaled client area leaves them.
+    RECT client{};
+    GetClientRect(self, &client);
+    Layout(client.right, client.bottom);
+  }
+}
+
+void TForm1::LoadGlyphs() {
+  const std::pair<TGradientButton TForm1::*, int> glyphs[] = {
+      {&TForm1::GradientButton1, IDB_SCAN},    {&TForm1::GradientButton3, IDB_CLEAN},
+      {&TForm1::GradientButton4, IDB_OPTIONS}, {&TForm1::GradientButton5, IDB_HELP},
+      {&TForm1::GradientButton6, IDB_ABOUT},
+  };
+  for (const auto& [button, id] : glyphs) {
+    if (const UniqueBitmap bitmap = LoadGlyph(id, Dpi())) (this->*button).SetGlyph(bitmap.get());
+  }
+}
+
+void TForm1::DpiChanged() {
+  UniqueFont listFont = CreateFontFrom(kListFont, Dpi());
+  lvax.SetFont(listFont.get());
+  listFont_ = std::move(listFont);
+  lvax.SetDpi(Dpi());
+  lv2.SetDpi(Dpi());
+  if (lv2.Handle()) {
+    SetWindowPos(lv2.Handle(), nullptr, Scaled(kCopyLeft), Scaled(kCopyTop), Scaled(kCopyWidth),
+                 Scaled(kCopyHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  LoadGlyphs();
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  Layout(client.right, client.bottom);
 }
 
 void TForm1::FormCreate() {
@@ -353,17 +393,19 @@ void TForm1::RefreshStatusLine() {
 // ---- Messages ----------------------------------------------------------------
 
 void TForm1::Layout(int width, int height) {
-  const int bottom = height - kBottomPanelHeight;
+  const int panelHeight = Scaled(kBottomPanelHeight);
+  const int bottom = height - panelHeight;
   const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   if (GradientPanel2.Handle()) {
-    SetWindowPos(GradientPanel2.Handle(), nullptr, 0, bottom, width, kBottomPanelHeight, flags);
+    SetWindowPos(GradientPanel2.Handle(), nullptr, 0, bottom, width, panelHeight, flags);
   }
   if (GradientPanel1.Handle()) {
     SetWindowPos(GradientPanel1.Handle(), nullptr, 0, 0, width, bottom, flags);
   }
   if (lvax.Handle()) {
-    SetWindowPos(lvax.Handle(), nullptr, kListLeft, kListTop, width - kListLeft - kListRightGap,
-                 height - kListTop - kListBottomGap, flags);
+    SetWindowPos(lvax.Handle(), nullptr, Scaled(kListLeft), Scaled(kListTop),
+                 width - Scaled(kClientWidth) + Scaled(kListWidth),
+                 height - Scaled(kClientHeight) + Scaled(kListHeight), flags);
   }
 }
 

@@ -142,6 +142,9 @@ class TForm1 final : public TForm, public ScanHost {
   };
 
   void CreateControls();
+  // The five buttons' glyphs, drawn for the window's display scale.
+  void LoadGlyphs();
+  void DpiChanged() override;
   void Layout(int width, int height);
   // Shows the rows and the status text reported since the last showing;
   // ShowProgressIfDue only when the pace allows.

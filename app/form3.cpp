@@ -11,8 +11,12 @@ namespace {
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr const char* kRestoreLabel = "Restore Registry Keys";
 
-int TextWidth(const FontDesc& desc, const std::string& text) {
-  const UniqueFont font = CreateFontFrom(desc);
+const FontDesc kLabelFont{.name = "Tahoma", .height = 13};
+constexpr int kLabelWidth = 124, kLabelHeight = 16;
+constexpr int kCheckLeft = 24, kCheckTop = 64, kCheckSize = 17;
+
+int TextWidth(const FontDesc& desc, const std::string& text, int dpi) {
+  const UniqueFont font = CreateFontFrom(desc, dpi);
   WindowDC screen(nullptr);
   MemoryDC dc(screen.get());
   SelectGuard select(dc.get(), font.get());
@@ -47,22 +51,16 @@ void TForm3::CreateControls() {
   GradientPanel1.Create(Handle(), 0, 0, kClientWidth, kClientHeight, ids::kOptionsPanel);
   const HWND panel = GradientPanel1.Handle();
 
-  const FontDesc labelFont{.name = "Tahoma", .height = 13};
-  Label2.SetFont(labelFont);
+  Label2.SetFont(kLabelFont);
   Label2.SetAutoSize(false);
-  Label2.Create(panel, 48, 64, kRestoreLabel, 124, 16, ids::kOptionsLabel2);
-  // 124 pixels hold the caption in Tahoma as Windows draws it; a font with
-  // wider letters must not cut it off.
-  const int needed = TextWidth(labelFont, kRestoreLabel);
-  if (needed > 124) {
-    SetWindowPos(Label2.Handle(), nullptr, 0, 0, needed, 16,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  Label2.Create(panel, 48, 64, kRestoreLabel, kLabelWidth, kLabelHeight, ids::kOptionsLabel2);
+  FitLabel();
 
   cbrestore.reset(CreateWindowExA(
-      0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX, 24,
-      64, 17, 17, panel, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kCbrestore)),
-      GetModuleHandleA(nullptr), nullptr));
+      0, "BUTTON", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | BS_AUTOCHECKBOX,
+      Scaled(kCheckLeft), Scaled(kCheckTop), Scaled(kCheckSize), Scaled(kCheckSize), panel,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kCbrestore)), GetModuleHandleA(nullptr),
+      nullptr));
   if (cbrestore) {
     SendMessageA(cbrestore.get(), WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);
     SendMessageA(cbrestore.get(), BM_SETCHECK, BST_CHECKED, 0);
@@ -80,6 +78,24 @@ void TForm3::CreateControls() {
   closebtn.OnClick = [this] { closebtnClick(); };
   closebtn.Create(panel, 248, 136, 75, 25, ids::kClosebtn);
   SetTabOrder({cbrestore.get(), applybtn.Handle(), closebtn.Handle()});
+}
+
+void TForm3::FitLabel() {
+  // 124 pixels hold the caption in Tahoma as Windows draws it; a font with
+  // wider letters must not cut it off.
+  const int needed = TextWidth(kLabelFont, kRestoreLabel, Dpi());
+  if (needed > Scaled(kLabelWidth)) {
+    SetWindowPos(Label2.Handle(), nullptr, 0, 0, needed, Scaled(kLabelHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void TForm3::DpiChanged() {
+  FitLabel();
+  if (!cbrestore) return;
+  SetWindowPos(cbrestore.get(), nullptr, Scaled(kCheckLeft), Scaled(kCheckTop), Scaled(kCheckSize),
+               Scaled(kCheckSize), SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(cbrestore.get(), WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), TRUE);
 }
 
 void TForm3::ShowOptions() {

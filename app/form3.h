@@ -66,6 +66,9 @@ class TForm3 final : public TForm {
   };
 
   void CreateControls();
+  // Label2 wide enough for its caption in the font at hand.
+  void FitLabel();
+  void DpiChanged() override;
 
   AppServices& services_;
   CommandGate& gate_;

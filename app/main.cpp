@@ -15,6 +15,7 @@
 #include "app/test_thread.h"
 #include "app/win32_desktop.h"
 #include "clean/backup.h"
+#include "controls/platform.h"
 #include "registry/win32_registry.h"
 #include "scan/win32_file_probe.h"
 

@@ -35,9 +35,4 @@ int Win32Desktop::MessageBox(WindowHandle owner, const std::string& text,
   return MessageBoxA(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
 }
 
-bool RunningUnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 }  // namespace veltrane

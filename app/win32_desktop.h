@@ -17,7 +17,4 @@ class Win32Desktop final : public Desktop {
                  unsigned flags) override;
 };
 
-// True when ntdll.dll exports wine_get_version: the program runs under Wine.
-bool RunningUnderWine();
-
 }  // namespace veltrane

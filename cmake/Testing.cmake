@@ -1,7 +1,7 @@
 # Test set-up shared by every folder.
 #
 #   veltrane_add_test(NAME name SOURCES ... LIBS ... LABELS ... [LOCKS ...] [SCREEN]
-#                     [LEGACY_CODE_PAGE])
+#                     [PREFIX name [SCREEN_SIZE WxHxD]] [LEGACY_CODE_PAGE])
 #
 # builds one GoogleTest program and registers it as a single CTest entry:
 # under Wine a process start costs about a second, so one entry per program
@@ -12,6 +12,11 @@
 # (machine-wide values and the shared history keys), wine_user_registry
 # (throwaway keys under HKCU\Software, which a restore of the whole of
 # HKCU\Software would bring back if it ran in between).
+# PREFIX name runs the test in a Wine prefix of its own under the build
+# folder (wine-<name>), with its own X server and wineserver, for a test that
+# changes what every program of a prefix sees when it starts (the display's
+# dpi): it takes no turns with the others. SCREEN_SIZE is that X server's
+# screen (1280x1024x24 unless given).
 # Under Wine a test program carries the programs' manifest, which makes its
 # 8-bit texts UTF-8 as theirs are; LEGACY_CODE_PAGE leaves it out, so the
 # program runs in the prefix's legacy code page (Windows-1252, wine-run).
@@ -42,8 +47,8 @@ function(veltrane_add_utf8_manifest target)
 endfunction()
 
 function(veltrane_add_test)
-  cmake_parse_arguments(T "SCREEN;LEGACY_CODE_PAGE" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;LOCKS"
-                        ${ARGN})
+  cmake_parse_arguments(T "SCREEN;LEGACY_CODE_PAGE" "NAME;TIMEOUT;PREFIX;SCREEN_SIZE"
+                        "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   if(VELTRANE_WIN32 AND NOT T_LEGACY_CODE_PAGE)
     veltrane_add_utf8_manifest(${T_NAME})
@@ -54,7 +59,20 @@ function(veltrane_add_test)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     target_compile_options(${T_NAME} PRIVATE -Wno-restrict)
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  if(T_PREFIX AND VELTRANE_WIN32)
+    set(state VELTRANE_WINE_STATE=wine-${T_PREFIX})
+    if(T_SCREEN_SIZE)
+      list(APPEND state VELTRANE_WINE_SCREEN=${T_SCREEN_SIZE})
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${CMAKE_COMMAND} -E env ${state} ${VELTRANE_WINE_RUN}
+                                    $<TARGET_FILE:${T_NAME}> --gtest_brief=1)
+    add_test(NAME wine_stop_${T_PREFIX}
+             COMMAND ${CMAKE_COMMAND} -E env ${state} ${VELTRANE_WINE_RUN} --stop)
+    set_tests_properties(wine_stop_${T_PREFIX} PROPERTIES FIXTURES_CLEANUP wine-${T_PREFIX})
+    set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine-${T_PREFIX})
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1)
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
@@ -65,7 +83,7 @@ function(veltrane_add_test)
   if(T_LOCKS)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
   endif()
-  if(VELTRANE_WIN32)
+  if(VELTRANE_WIN32 AND NOT T_PREFIX)
     set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "controls/accessible.h"
+
 namespace veltrane {
 
 bool TControl::Visible() const {
@@ -32,14 +34,30 @@ void TControl::SetTabStop(bool value) {
 
 bool TControl::CreateControl(ATOM windowClass, const char* title, HWND parent, int left, int top,
                              int width, int height, int id, DWORD style, DWORD exStyle) {
+  left_ = left;
+  top_ = top;
   width_ = width;
   height_ = height;
+  StoreDpi(DpiOf(parent));
+  const int dpi = Dpi();
   style |= WS_CHILD | WS_CLIPSIBLINGS;
   if (visible_) style |= WS_VISIBLE;
   if (tabStop_) style |= WS_TABSTOP;
   if (!enabled_) style |= WS_DISABLED;
-  return CreateHandle(windowClass, exStyle, title, style, left, top, width, height, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+  return CreateHandle(windowClass, exStyle, title, style, ScaleForDpi(left, dpi),
+                      ScaleForDpi(top, dpi), ScaleForDpi(width, dpi), ScaleForDpi(height, dpi),
+                      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+}
+
+void TControl::SetDpi(int dpi) {
+  if (dpi == Dpi()) return;
+  StoreDpi(dpi);
+  if (Handle()) {
+    SetWindowPos(Handle(), nullptr, ScaleForDpi(left_, dpi), ScaleForDpi(top_, dpi),
+                 ScaleForDpi(width_, dpi), ScaleForDpi(height_, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  DpiChanged();
 }
 
 SIZE TControl::ClientSize() const {
@@ -134,14 +152,28 @@ LRESULT TControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != Handle()) clickPending_ = false;
       break;
+    case WM_GETOBJECT:
+      if (const AccessibleKind kind = Accessible(); kind.standardClass) {
+        if (const LRESULT answer =
+                AnswerGetObject(Handle(), wParam, lParam, kind.standardClass, kind.role)) {
+          return answer;
+        }
+      }
+      break;
   }
   return Window::HandleMessage(message, wParam, lParam);
 }
 
 void TTextControl::SetCaption(const std::string& caption) {
   caption_ = caption;
-  if (Handle()) DefWindowProcA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption_.c_str()));
+  ShowWindowText();
   Changed(Change::content);
+}
+
+void TTextControl::ShowWindowText() {
+  if (!Handle()) return;
+  const std::string text = WindowText();
+  DefWindowProcA(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TTextControl::SetFont(const FontDesc& font) {
@@ -150,9 +182,17 @@ void TTextControl::SetFont(const FontDesc& font) {
 
 bool TTextControl::CreateControl(ATOM windowClass, HWND parent, int left, int top, int width,
                                  int height, int id, DWORD style, DWORD exStyle) {
+  // The parent's font is read back at the parent's dpi, which the control
+  // takes.
+  font_.SetDpi(DpiOf(parent));
   font_.Inherit(parent);
-  return TControl::CreateControl(windowClass, caption_.c_str(), parent, left, top, width, height,
-                                 id, style, exStyle);
+  return TControl::CreateControl(windowClass, WindowText().c_str(), parent, left, top, width,
+                                 height, id, style, exStyle);
+}
+
+void TTextControl::DpiChanged() {
+  font_.SetDpi(Dpi());
+  TControl::DpiChanged();
 }
 
 SIZE TTextControl::MeasureText(UINT format) {
@@ -173,6 +213,7 @@ LRESULT TTextControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_SETTEXT: {
       const LRESULT result = DefWindowProcA(Handle(), message, wParam, lParam);
       caption_ = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      if (WindowText() != caption_) ShowWindowText();
       Changed(Change::content);
       return result;
     }

@@ -1,9 +1,13 @@
 // TControl: the base of the program's own controls. It keeps the state
-// every control has, before its window exists and after: the size to make
-// it with, visible, enabled and tab stop. It makes the child window with
-// styles to match, follows WM_SHOWWINDOW and WM_ENABLE, and paints through
-// an off-screen bitmap (WM_PAINT and WM_PRINTCLIENT, no background erase)
-// in one copy, so nothing flickers.
+// every control has, before its window exists and after: the place and
+// size to make it with, visible, enabled and tab stop. It makes the child
+// window with styles to match, follows WM_SHOWWINDOW and WM_ENABLE, and
+// paints through an off-screen bitmap (WM_PAINT and WM_PRINTCLIENT, no
+// background erase) in one copy, so nothing flickers.
+//
+// Places, sizes and fonts are given for 96 dpi. A control takes its
+// parent's dpi when it is made, and is made at its place and size scaled
+// by dpi / 96; SetDpi places, sizes and draws it for another one.
 //
 // TTextControl adds a caption and a font (WM_SETTEXT, WM_GETFONT,
 // WM_SETFONT); until a font is set, the window takes its parent's.
@@ -31,6 +35,8 @@ class TControl : public Window {
   bool TabStop() const noexcept { return tabStop_; }
   void SetTabStop(bool value);
   bool PointerInside() const noexcept { return pointerInside_; }
+  // Moves the window to its place and size for `dpi`, and draws it so.
+  void SetDpi(int dpi);
 
   // Draws the control as it looks now into `dc` at (0, 0), through an
   // off-screen bitmap (WM_PAINT and WM_PRINTCLIENT come here).
@@ -49,7 +55,8 @@ class TControl : public Window {
 
   // Makes the child window of `windowClass` with WS_CHILD, WS_CLIPSIBLINGS
   // and `style`, plus WS_VISIBLE, WS_TABSTOP and WS_DISABLED as the state
-  // says. Keeps width by height as the size for when there is no window.
+  // says, at the place and size given for 96 dpi scaled to the parent's.
+  // Keeps width by height as the size for when there is no window.
   bool CreateControl(ATOM windowClass, const char* title, HWND parent, int left, int top, int width,
                      int height, int id, DWORD style = 0, DWORD exStyle = 0);
 
@@ -92,6 +99,18 @@ class TControl : public Window {
   // Called after the shared state or a property set through SetProperty
   // changed, with or without a window.
   virtual void Changed(Change change) = 0;
+  // Called when SetDpi changed the dpi, after the window moved: the look
+  // follows (by default a content change).
+  virtual void DpiChanged() { Changed(Change::content); }
+
+  // What the control is to a screen reader: a standard control class of
+  // the system's (L"Button", L"Static") and a ROLE_SYSTEM_ value; none
+  // (null) leaves WM_GETOBJECT to DefWindowProc.
+  struct AccessibleKind {
+    const wchar_t* standardClass = nullptr;
+    long role = 0;
+  };
+  virtual AccessibleKind Accessible() const { return {}; }
 
   // A property's setter: stores the value, then Changed(Change::content).
   template <typename Field, typename Value>
@@ -108,7 +127,7 @@ class TControl : public Window {
   bool tabStop_ = false;
   bool clickPending_ = false;
   bool pointerInside_ = false;
-  int width_, height_;
+  int left_ = 0, top_ = 0, width_, height_;  // at 96 dpi
 };
 
 class TTextControl : public TControl {
@@ -127,6 +146,13 @@ class TTextControl : public TControl {
                      int id, DWORD style = 0, DWORD exStyle = 0);
 
   HFONT FontHandle() { return font_.Handle(); }
+  void DpiChanged() override;
+
+  // The window's text, what WM_GETTEXT and screen readers read: the
+  // caption unless the control says otherwise.
+  virtual std::string WindowText() const { return caption_; }
+  // Sets the window's text to WindowText() again.
+  void ShowWindowText();
   // The caption's size in the control's font, laid out by DrawText with
   // `format` (see MeasureCaption).
   SIZE MeasureText(UINT format);

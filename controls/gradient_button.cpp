@@ -61,7 +61,10 @@ void TGradientButton::SetGlyph(HBITMAP glyph) {
   Repaint();
 }
 
-void TGradientButton::SetHint(const std::string& hint) { tooltip_.Set(Handle(), hint); }
+void TGradientButton::SetHint(const std::string& hint) {
+  tooltip_.Set(Handle(), hint);
+  if (Caption().empty()) ShowWindowText();
+}
 
 void TGradientButton::Repaint() {
   if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
@@ -167,7 +170,7 @@ void TGradientButton::Draw(HDC dc, int w, int h) {
   content.textHeight = text.cy;
   content.glyphWidth = glyph.cx;
   content.glyphHeight = glyph.cy;
-  content.spacing = spacing_;
+  content.spacing = ScaleForDpi(spacing_, Dpi());
   content.layout = layout_;
   content.hasCaption = !caption.empty();
   content.hasGlyph = glyph.cx > 0 && glyph.cy > 0;
@@ -192,19 +195,29 @@ void TGradientButton::Draw(HDC dc, int w, int h) {
     DrawProgramText(dc, caption, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
   }
 
-  DrawOutline(dc, 0, 0, w - 1, h - 1, c.border);
+  // Border, inner edge and focus rectangle are one pixel at 96 dpi: lines
+  // of whole pixels, nested, at other scales.
+  const int line = LineWidthForDpi(Dpi());
+  for (int k = 0; k < line; ++k) DrawOutline(dc, k, k, w - 1 - k, h - 1 - k, c.border);
   if (ctl3d_) {
     SelectGuard pen(dc, GetStockObject(DC_PEN));
-    SetDCPenColor(dc, ResolveColor(c.light));
-    MoveToEx(dc, 1, h - 2, nullptr);
-    LineTo(dc, 1, 1);
-    LineTo(dc, w - 1, 1);
-    SetDCPenColor(dc, ResolveColor(c.dark));
-    MoveToEx(dc, w - 2, 1, nullptr);
-    LineTo(dc, w - 2, h - 2);
-    LineTo(dc, 1, h - 2);
+    for (int o = line; o < 2 * line; ++o) {
+      SetDCPenColor(dc, ResolveColor(c.light));
+      MoveToEx(dc, o, h - 1 - o, nullptr);
+      LineTo(dc, o, o);
+      LineTo(dc, w - o, o);
+      SetDCPenColor(dc, ResolveColor(c.dark));
+      MoveToEx(dc, w - 1 - o, o, nullptr);
+      LineTo(dc, w - 1 - o, h - 1 - o);
+      LineTo(dc, o, h - 1 - o);
+    }
   }
-  if (focused_) DrawOutline(dc, 3, 3, w - 4, h - 4, colors_[kColorFocusRect]);
+  if (focused_) {
+    const int inset = ScaleForDpi(3, Dpi());
+    for (int k = inset; k < inset + line; ++k) {
+      DrawOutline(dc, k, k, w - 1 - k, h - 1 - k, colors_[kColorFocusRect]);
+    }
+  }
 }
 
 LRESULT TGradientButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

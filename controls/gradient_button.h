@@ -11,6 +11,10 @@
 //   button.OnClick = [this] { GradientButton1Click(); };
 //   button.Create(panel.Handle(), 8, 96, 33, 30);
 //
+// A button without a caption has its hint as its window text, which is not
+// drawn: a screen reader names the button by it (a push button, as the
+// system's Button would be).
+//
 // Properties may be set before or after Create. Enter, Escape and
 // accelerators need the message loop to call TranslateControlKeys (see
 // window.h); Space, Enter on the focused button, mouse and hover work by
@@ -19,6 +23,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <functional>
 #include <string>
@@ -103,6 +109,8 @@ class TGradientButton : public TTextControl {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void PointerEntered() override;
   void PointerLeft() override;
+  AccessibleKind Accessible() const override { return {L"Button", ROLE_SYSTEM_PUSHBUTTON}; }
+  std::string WindowText() const override { return Caption().empty() ? Hint() : Caption(); }
 
  private:
   void Repaint();

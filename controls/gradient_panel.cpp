@@ -60,6 +60,8 @@ const OffscreenBitmap* TGradientPanel::Face() {
 
 void TGradientPanel::Draw(HDC dc, int w, int h) {
   DrawGradient(dc, 0, 0, w, h, direction_, colors_.face, colors_.grad);
+  // A bevel's frames are one pixel each at 96 dpi, whole pixels elsewhere.
+  const int bevel = bevelWidth_ * LineWidthForDpi(Dpi());
 
   if (const std::string& caption = Caption(); !caption.empty()) {
     SelectGuard font(dc, FontHandle());
@@ -68,7 +70,7 @@ void TGradientPanel::Draw(HDC dc, int w, int h) {
     sample = ProgramTextExtent(dc, kPanelCaptionSample);
     const bool bothBevels =
         bevelInner_ != TPanelBevel::bvNone && bevelOuter_ != TPanelBevel::bvNone;
-    const int x = PanelCaptionLeft(w, text.cx, bevelWidth_, alignment_, bothBevels);
+    const int x = PanelCaptionLeft(w, text.cx, bevel, alignment_, bothBevels);
     const int y = PanelCaptionTop(h, sample.cy);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ResolveColor(Font().color));
@@ -76,7 +78,7 @@ void TGradientPanel::Draw(HDC dc, int w, int h) {
   }
 
   SelectGuard pen(dc, GetStockObject(DC_PEN));
-  ForEachBevelFrame(bevelOuter_, bevelInner_, bevelWidth_, colors_.light, colors_.dark,
+  ForEachBevelFrame(bevelOuter_, bevelInner_, bevel, colors_.light, colors_.dark,
                     [&](int j, Color topLeft, Color bottomRight) {
                       SetDCPenColor(dc, ResolveColor(topLeft));
                       MoveToEx(dc, j, h - j - 1, nullptr);

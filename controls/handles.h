@@ -7,6 +7,7 @@
 //   UniqueBrush,
 //   UniquePen,
 //   UniqueFont        DeleteObject
+//   UniqueIcon        DestroyIcon
 //   MemoryDC          CreateCompatibleDC / DeleteDC
 //   WindowDC          GetDC / ReleaseDC
 //   PaintDC           BeginPaint / EndPaint (WM_PAINT only)
@@ -57,11 +58,16 @@ struct WindowRelease {
   }
 };
 
+struct IconRelease {
+  void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
+};
+
 using UniqueWindow = UniqueHandle<HWND, WindowRelease>;
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectRelease>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectRelease>;
 using UniquePen = UniqueHandle<HPEN, GdiObjectRelease>;
 using UniqueFont = UniqueHandle<HFONT, GdiObjectRelease>;
+using UniqueIcon = UniqueHandle<HICON, IconRelease>;
 
 // A memory DC compatible with `like` (the screen when null).
 class MemoryDC {

@@ -47,9 +47,9 @@ void FillArea(HDC dc, int left, int top, int right, int bottom, Color color) {
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-UniqueFont CreateFontFrom(const FontDesc& desc) {
+UniqueFont CreateFontFrom(const FontDesc& desc, int dpi) {
   LOGFONTA lf{};
-  lf.lfHeight = -std::abs(desc.height);
+  lf.lfHeight = -ScaleForDpi(std::abs(desc.height), dpi);
   lf.lfWeight = desc.bold ? FW_BOLD : FW_NORMAL;
   lf.lfItalic = desc.italic ? 1 : 0;
   lf.lfUnderline = desc.underline ? 1 : 0;
@@ -63,7 +63,7 @@ UniqueFont CreateFontFrom(const FontDesc& desc) {
   return UniqueFont(CreateFontIndirectA(&lf));
 }
 
-FontDesc FontDescOf(HFONT font) {
+FontDesc FontDescOf(HFONT font, int dpi) {
   FontDesc desc;
   LOGFONTA lf{};
   if (!font || GetObjectA(font, sizeof lf, &lf) != sizeof lf) return desc;
@@ -78,6 +78,7 @@ FontDesc FontDescOf(HFONT font) {
     GetTextMetricsA(dc.get(), &tm);
     desc.height = tm.tmHeight - tm.tmInternalLeading;
   }
+  desc.height = UnscaleForDpi(desc.height, dpi);
   desc.bold = lf.lfWeight >= FW_BOLD;
   desc.italic = lf.lfItalic != 0;
   desc.underline = lf.lfUnderline != 0;
@@ -94,7 +95,7 @@ bool ControlFont::Set(const FontDesc& desc) {
 
 bool ControlFont::Adopt(HFONT font) {
   if (!font) return false;
-  FontDesc desc = FontDescOf(font);
+  FontDesc desc = FontDescOf(font, dpi_);
   desc.color = desc_.color;
   return Set(desc);
 }
@@ -103,7 +104,7 @@ void ControlFont::Inherit(HWND parent) {
   if (explicit_ || !parent) return;
   const auto font = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
   if (!font) return;
-  FontDesc desc = FontDescOf(font);
+  FontDesc desc = FontDescOf(font, dpi_);
   desc.color = desc_.color;
   if (!(desc == desc_)) {
     desc_ = desc;
@@ -111,8 +112,15 @@ void ControlFont::Inherit(HWND parent) {
   }
 }
 
+bool ControlFont::SetDpi(int dpi) {
+  if (dpi == dpi_) return false;
+  dpi_ = dpi;
+  font_.reset();
+  return true;
+}
+
 HFONT ControlFont::Handle() {
-  if (!font_) font_ = CreateFontFrom(desc_);
+  if (!font_) font_ = CreateFontFrom(desc_, dpi_);
   return font_.get();
 }
 

@@ -11,6 +11,7 @@
 #include "controls/gradient.h"
 #include "controls/handles.h"
 #include "controls/layout.h"
+#include "controls/scale.h"
 
 namespace veltrane {
 
@@ -32,8 +33,8 @@ void DrawOutline(HDC dc, int left, int top, int right, int bottom, Color color);
 // Fills the rectangle [left, right) x [top, bottom).
 void FillArea(HDC dc, int left, int top, int right, int bottom, Color color);
 
-// A font by value. `height` is the character height in pixels (a negative
-// LOGFONT height): 13 for Tahoma 10 points on a 96 dpi screen.
+// A font by value. `height` is the character height in pixels at 96 dpi (a
+// negative LOGFONT height there): 13 for Tahoma 10 points.
 struct FontDesc {
   std::string name = "Tahoma";
   int height = 11;
@@ -45,7 +46,8 @@ struct FontDesc {
   bool operator==(const FontDesc&) const = default;
 };
 
-UniqueFont CreateFontFrom(const FontDesc& desc);
+// The font for a display of `dpi`: its height scaled by dpi / 96.
+UniqueFont CreateFontFrom(const FontDesc& desc, int dpi = kDefaultDpi);
 
 // The program's text as GDI's UTF-16 calls take it. GDI's 8-bit calls read
 // the system's legacy code page whatever the process's own, so the program's
@@ -55,12 +57,14 @@ std::wstring GdiText(const std::string& text);
 int DrawProgramText(HDC dc, const std::string& text, RECT* rect, UINT format);
 SIZE ProgramTextExtent(HDC dc, const std::string& text);
 void ProgramTextOut(HDC dc, int x, int y, const std::string& text);
-// The description of an existing font (the colour is left at its default).
-FontDesc FontDescOf(HFONT font);
+// The description of an existing font made for a display of `dpi` (the
+// colour is left at its default).
+FontDesc FontDescOf(HFONT font, int dpi = kDefaultDpi);
 
-// A control's font: a description and the GDI font made from it, made
-// again when the description changes. Until one is set, Inherit takes the
-// parent's font (WM_GETFONT), so controls look like their window.
+// A control's font: a description and the GDI font made from it for the
+// control's dpi, made again when either changes. Until one is set,
+// Inherit takes the parent's font (WM_GETFONT), so controls look like
+// their window.
 class ControlFont {
  public:
   const FontDesc& Desc() const noexcept { return desc_; }
@@ -70,11 +74,14 @@ class ControlFont {
   bool Adopt(HFONT font);
   // Takes the parent's font when none was set explicitly.
   void Inherit(HWND parent);
+  // True when the dpi changed.
+  bool SetDpi(int dpi);
   HFONT Handle();
 
  private:
   FontDesc desc_;
   UniqueFont font_;
+  int dpi_ = kDefaultDpi;
   bool explicit_ = false;
 };
 

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <functional>
 #include <string>
@@ -78,6 +80,7 @@ class TCustomStatusText : public TTextControl {
   void Draw(HDC dc, int width, int height) override;
   COLORREF EraseColor() const override { return ResolveColor(color_); }
   void Changed(Change) override { Repaint(); }
+  AccessibleKind Accessible() const override { return {L"Static", ROLE_SYSTEM_STATICTEXT}; }
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:

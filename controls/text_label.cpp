@@ -106,6 +106,9 @@ LRESULT TTextLabel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       if (ClickReleased(lParam) && OnClick) OnClick();
       return 0;
+    case BM_CLICK:
+      if (OnClick && Enabled()) OnClick();
+      return 0;
   }
   return TTextControl::HandleMessage(message, wParam, lParam);
 }

@@ -2,7 +2,9 @@
 // by default, lets its parent show through (over a gradient panel it asks
 // the panel to paint its face first, via WM_PRINTCLIENT). Optional hand
 // cursor; click, mouse-move, enter and leave callbacks, for labels that act
-// as commands or links.
+// as commands or links. A screen reader meets a label with a click handler
+// as a link (BM_CLICK clicks it, as it does a button), any other as text;
+// both are named by their caption.
 //
 //   TTextLabel lscan;
 //   lscan.SetFont({"Tahoma", 13, /*bold*/ true, false, /*underline*/ true});
@@ -14,6 +16,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <functional>
 #include <string>
@@ -70,6 +74,10 @@ class TTextLabel : public TTextControl {
   void Draw(HDC dc, int width, int height) override;
   COLORREF EraseColor() const override;
   void Changed(Change change) override;
+  AccessibleKind Accessible() const override {
+    if (OnClick) return {L"Button", ROLE_SYSTEM_LINK};
+    return {L"Static", ROLE_SYSTEM_STATICTEXT};
+  }
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:

@@ -3,6 +3,8 @@
 #include <exception>
 #include <vector>
 
+#include "controls/platform.h"
+
 namespace veltrane {
 namespace {
 
@@ -83,6 +85,11 @@ Window::~Window() {
 Window* Window::FromHandle(HWND window) noexcept {
   if (!window) return nullptr;
   return static_cast<Window*>(GetPropA(window, kObjectProperty));
+}
+
+int Window::DpiOf(HWND window) {
+  if (const Window* ours = FromHandle(window)) return ours->Dpi();
+  return WindowDpi(window);
 }
 
 void Window::SetExceptionReporter(ExceptionReporter reporter) { Reporter() = std::move(reporter); }

@@ -49,6 +49,7 @@
 #include <string>
 
 #include "controls/accelerator.h"
+#include "controls/scale.h"
 
 namespace veltrane {
 
@@ -63,6 +64,12 @@ class Window {
 
   // The Window object behind a window made through this base, else null.
   static Window* FromHandle(HWND window) noexcept;
+
+  // The dpi the window is laid out for: a top-level window's monitor's, a
+  // control's parent's (kDefaultDpi until it is known).
+  int Dpi() const noexcept { return dpi_; }
+  // That of any window: ours keep it, others are asked the system.
+  static int DpiOf(HWND window);
 
   // Called with the window that was handling the message and the text of an
   // exception that escaped its handler. Set null for the default: an error
@@ -114,6 +121,8 @@ class Window {
   // The message handler; the base passes everything to DefWindowProcA.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  void StoreDpi(int dpi) noexcept { dpi_ = dpi; }
+
   // After WM_NCDESTROY, when Handle() is already null.
   virtual void HandleDestroyed() {}
 
@@ -129,6 +138,7 @@ class Window {
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND hwnd_ = nullptr;
+  int dpi_ = kDefaultDpi;
   int modalResult_ = 0;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -3,11 +3,17 @@
 
     python3 scripts/make_app_images.py      # rewrites app/res/*.bmp and app/res/veltrane.ico
 
+Every picture is drawn from its shapes at each size it is shown at, never
+scaled from another size: the glyphs for a display scale of 100% (scan.bmp,
+20 by 20; options.bmp, 23 by 23) and of 125, 150, 175 and 200% (scan-125.bmp
+and so on, 25 to 40 and 29 to 46 pixels), the icon at the title bar's and the
+task bar's sizes for the same scales.
+
 The glyphs are 24-bit bitmaps whose top-left pixel is pure white: the
 buttons draw that colour transparent, so the background is pure white and
 nothing inside a picture is. Edges are smoothed against the silver of the
 buttons' face, not against white, so no pale fringe shows on the button.
-The icon is 32-bit with an alpha channel, at 16, 32 and 48 pixels.
+The icon is 32-bit with an alpha channel, at 16 to 64 pixels.
 No third-party module is needed.
 """
 
@@ -19,6 +25,8 @@ OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "res
 SAMPLES = 4  # per axis, per pixel
 SILVER = (216, 216, 216)  # about the middle of the csNeoSilver button face
 WHITE = (255, 255, 255)
+SCALES = (125, 150, 175, 200)  # per cent, beside 100
+ICON_SIZES = (16, 20, 24, 28, 32, 40, 48, 56, 64)  # small and large icons at 100 to 200%
 
 
 # ---- shapes: each takes (x, y) in pixel units and answers True inside -----
@@ -73,9 +81,15 @@ def gear(cx, cy, r_body, r_tooth, r_hole, teeth):
 
 # ---- rendering --------------------------------------------------------------
 
-def render(width, height, layers):
-    """layers: (shape, colour) pairs, last on top. Returns rows of
-    (r, g, b, coverage) with coverage 0..1."""
+def scaled_size(size, scale):
+    """The size of a picture of `size` pixels at 100%, at `scale` per cent,
+    halves rounded up (as the program rounds its geometry)."""
+    return (size * scale + 50) // 100
+
+
+def render(width, height, layers, unit=1.0):
+    """layers: (shape, colour) pairs, last on top, in units of `unit` pixels.
+    Returns rows of (r, g, b, coverage) with coverage 0..1."""
     rows = []
     for py in range(height):
         row = []
@@ -86,6 +100,8 @@ def render(width, height, layers):
                 for sx in range(SAMPLES):
                     x = px + (sx + 0.5) / SAMPLES
                     y = py + (sy + 0.5) / SAMPLES
+                    if unit != 1.0:
+                        x, y = x / unit, y / unit
                     colour = None
                     for shape, c in layers:
                         if shape(x, y):
@@ -219,7 +235,12 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     for name, (size, layers) in GLYPHS.items():
         write_bmp24(os.path.join(OUT, name), glyph_pixels(render(size, size, layers)))
-    write_ico(os.path.join(OUT, "veltrane.ico"), [16, 32, 48])
+        stem = name[:-len(".bmp")]
+        for scale in SCALES:
+            scaled = scaled_size(size, scale)
+            pixels = glyph_pixels(render(scaled, scaled, layers, unit=scaled / size))
+            write_bmp24(os.path.join(OUT, "%s-%d.bmp" % (stem, scale)), pixels)
+    write_ico(os.path.join(OUT, "veltrane.ico"), ICON_SIZES)
 
 
 if __name__ == "__main__":

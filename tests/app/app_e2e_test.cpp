@@ -8,6 +8,7 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <functional>
@@ -17,6 +18,7 @@
 
 #include "app/control_ids.h"
 #include "app/test_thread.h"
+#include "controls/scale.h"
 #include "tests/app/support/app_test.h"
 #include "tests/support/files.h"
 #include "tests/support/findings.h"
@@ -26,22 +28,6 @@ namespace veltrane::testing {
 namespace {
 
 using ::testing::ElementsAreArray;
-
-// Wine waits up to two seconds for a window manager to confirm that a
-// hidden window is gone; the test display has none. Unmanaged windows look
-// and behave the same there, without the wait.
-class UnmanagedWindows : public ::testing::Environment {
- public:
-  void SetUp() override {
-    managed_ = std::make_unique<ReplacedValue>(registry_, kHkeyCurrentUser,
-                                               "Software\\Wine\\X11 Driver", "Managed", "N");
-  }
-  void TearDown() override { managed_.reset(); }
-
- private:
-  Win32Registry registry_;
-  std::unique_ptr<ReplacedValue> managed_;
-};
 
 const auto* const kUnmanagedWindows = ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
 
@@ -158,6 +144,46 @@ TEST_F(AppTest, StartsWithTheMainWindowLaidOutAndBothDialogsHidden) {
   EXPECT_FALSE(IsWindowVisible(options[0]));
 }
 
+TEST_F(AppTest, ScreenReadersMeetTheControlsByRoleAndName) {
+  // The glyph buttons' window texts are their hints, though nothing draws
+  // them: read here with WM_GETTEXT, and as a screen reader hears them.
+  const std::pair<int, const char*> buttons[] = {
+      {ids::kGradientButton1, "scan registry"}, {ids::kGradientButton3, "clean registry"},
+      {ids::kGradientButton4, "options"},       {ids::kGradientButton5, "help"},
+      {ids::kGradientButton6, "about us"},
+  };
+  for (const auto& [id, hint] : buttons) {
+    EXPECT_EQ(TextOf(Control(id)), hint);
+    const AccessibleFacts facts = AccessibleOf(Control(id));
+    EXPECT_EQ(facts.role, ROLE_SYSTEM_PUSHBUTTON) << hint;
+    EXPECT_EQ(facts.name, hint);
+  }
+
+  const HWND about = FindTopLevel(app_->Pid(), nullptr, "About");
+  ASSERT_NE(about, nullptr);
+  struct Expected {
+    HWND window;
+    long role;
+    std::string name;
+  };
+  const Expected others[] = {
+      {Control(ids::kLscan), ROLE_SYSTEM_LINK, "scan registry"},
+      {Control(ids::kLselect), ROLE_SYSTEM_LINK, "select none"},
+      {Control(ids::kLabout), ROLE_SYSTEM_LINK, "about us"},
+      {Control(ids::kLvax), ROLE_SYSTEM_LIST, "Findings"},
+      {Control(ids::kSt), ROLE_SYSTEM_STATICTEXT, "Ready"},
+      {ChildById(about, ids::kLabel8), ROLE_SYSTEM_LINK, "http://www.veltrane.example"},
+      {ChildById(about, ids::kLabel9), ROLE_SYSTEM_LINK, "~"},
+      {ChildById(about, ids::kLabel3), ROLE_SYSTEM_STATICTEXT, "Version 1.0"},
+      {ChildById(about, ids::kClsbtn), ROLE_SYSTEM_PUSHBUTTON, "Close"},
+  };
+  for (const Expected& e : others) {
+    const AccessibleFacts facts = AccessibleOf(e.window);
+    EXPECT_EQ(facts.role, e.role) << e.name;
+    EXPECT_EQ(facts.name, e.name);
+  }
+}
+
 TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
   const std::string exe = WindowsPath(VELTRANE_EXE);
   const HMODULE module = LoadLibraryExA(exe.c_str(), nullptr,
@@ -166,9 +192,16 @@ TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
   struct Glyph {
     int id, size;
   };
-  // scan, clean, options (the one of 23 pixels), help, about
+  // scan, clean, options (the one of 23 pixels), help, about, each drawn
+  // for 100 to 200% (its identifier plus 1000 per step of 25%)
+  std::vector<Glyph> glyphs;
   for (const Glyph glyph :
        {Glyph{101, 20}, Glyph{102, 20}, Glyph{103, 23}, Glyph{104, 20}, Glyph{105, 20}}) {
+    for (int step = 0; step <= 4; ++step) {
+      glyphs.push_back({glyph.id + 1000 * step, ScaleForDpi(glyph.size, 96 + 24 * step)});
+    }
+  }
+  for (const Glyph glyph : glyphs) {
     SCOPED_TRACE("glyph " + std::to_string(glyph.id));
     const auto bitmap = static_cast<HBITMAP>(
         LoadImageA(module, MAKEINTRESOURCEA(glyph.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -186,12 +219,19 @@ TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
     for (int y = 0; y < glyph.size; ++y) {
       for (int x = 0; x < glyph.size; ++x) drawn += GetPixel(dc, x, y) != RGB(255, 255, 255);
     }
-    EXPECT_GT(drawn, glyph.size * glyph.size / 4);
+    EXPECT_GT(drawn, glyph.size * glyph.size / 5);
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);
   }
-  EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr) << "no icon";
+  // The icon holds a picture for the title bar's and the task bar's sizes
+  // at 100 to 200%: its group's entries are 14 bytes each after 6.
+  const HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14));
+  ASSERT_NE(group, nullptr) << "no icon";
+  const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+  std::vector<int> iconSizes;
+  for (int i = 0; i < directory[4]; ++i) iconSizes.push_back(directory[6 + 14 * i]);
+  EXPECT_THAT(iconSizes, ::testing::IsSupersetOf({16, 20, 24, 28, 32, 40, 48, 56, 64}));
   EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr)
       << "no manifest";
   const HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
@@ -200,6 +240,7 @@ TEST(AppResources, TheProgramCarriesItsGlyphsIconVersionAndManifest) {
     const std::string xml(text, SizeofResource(module, manifest));
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(xml.find(">PerMonitorV2"), std::string::npos) << "no per-monitor dpi awareness";
     EXPECT_NE(xml.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
                        "WindowsSettings\">UTF-8</activeCodePage>"),
               std::string::npos);

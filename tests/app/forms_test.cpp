@@ -17,6 +17,7 @@
 #include "app/form3.h"
 #include "app/message_pump.h"
 #include "app/test_thread.h"
+#include "controls/scale.h"
 #include "registry/memory_registry.h"
 #include "scan/memory_file_system.h"
 #include "tests/support/files.h"
@@ -131,6 +132,86 @@ TEST_F(FormsTest, HelpAndTheAboutLinksHandTheirTextsToTheShell) {
                   SW_SHOW};
   EXPECT_EQ(desktop_.Of(RecordingDesktop::kShell), (std::vector<Call>{help, help, web, mail}));
   EXPECT_TRUE(Boxes().empty());
+}
+
+// Every descendant of `window`, with its place in its parent.
+std::vector<std::pair<HWND, RECT>> Places(HWND window) {
+  std::vector<std::pair<HWND, RECT>> places;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<std::pair<HWND, RECT>>*>(list)->emplace_back(
+            child, RectInParent(child));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&places));
+  return places;
+}
+
+// What Windows does when a window is dragged to a monitor of `dpi`: it
+// asks the size the window wants there (WM_GETDPISCALEDSIZE) and sends
+// WM_DPICHANGED with a place of that size. Wine sends neither, and keeps
+// the frame it has at the process's dpi, so the place suggested here is
+// the client size asked for within that frame.
+void MoveToMonitorOf(HWND window, int dpi, SIZE client) {
+  SIZE asked{};
+  ASSERT_TRUE(SendMessageA(window, 0x02E4, dpi, reinterpret_cast<LPARAM>(&asked)));
+  EXPECT_GT(asked.cx, client.cx);
+  EXPECT_GT(asked.cy, client.cy);
+  RECT frame{}, inside{};
+  GetWindowRect(window, &frame);
+  GetClientRect(window, &inside);
+  const int width = client.cx + (frame.right - frame.left) - inside.right;
+  const int height = client.cy + (frame.bottom - frame.top) - inside.bottom;
+  RECT place{100, 80, 100 + width, 80 + height};
+  SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+  GetWindowRect(window, &frame);
+  EXPECT_TRUE(EqualRect(&frame, &place)) << "the window did not take the place suggested";
+}
+
+int FontHeight(HWND window) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return -font.lfHeight;
+}
+
+int ColumnWidth(HWND list, int column) {
+  return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+TEST_F(FormsTest, AWindowDraggedToA150PercentMonitorScalesEverythingAndComesBackWhole) {
+  struct Form {
+    HWND window;
+    int width, height;
+  };
+  for (const Form& form : {Form{form1_.Handle(), 704, 348}, Form{form2_.Handle(), 344, 195},
+                           Form{form3_.Handle(), 344, 184}}) {
+    SCOPED_TRACE(form.width + form.height);
+    const auto before = Places(form.window);
+    MoveToMonitorOf(form.window, 144,
+                    SIZE{ScaleForDpi(form.width, 144), ScaleForDpi(form.height, 144)});
+    const auto after = Places(form.window);
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      EXPECT_LE(std::abs(after[i].second.left - ScaleForDpi(before[i].second.left, 144)), 1);
+      EXPECT_LE(std::abs(after[i].second.top - ScaleForDpi(before[i].second.top, 144)), 1);
+    }
+    if (form.window == form1_.Handle()) {
+      EXPECT_EQ(FontHeight(form1_.lscan.Handle()), 20);
+      EXPECT_EQ(FontHeight(form1_.lvax.Handle()), 18);
+      EXPECT_EQ(ColumnWidth(form1_.lvax.Handle(), 3), 450);
+    }
+    // Back on a monitor at 100%, every control is where it was.
+    MoveToMonitorOf(form.window, 96, SIZE{form.width, form.height});
+    const auto back = Places(form.window);
+    ASSERT_EQ(back.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      EXPECT_TRUE(EqualRect(&back[i].second, &before[i].second)) << "control " << i;
+    }
+  }
+  EXPECT_EQ(FontHeight(form1_.lscan.Handle()), 13);
+  EXPECT_EQ(FontHeight(form1_.lvax.Handle()), 12);
+  EXPECT_EQ(ColumnWidth(form1_.lvax.Handle(), 3), 300);
 }
 
 TEST_F(FormsTest, HoverTurnsLabelsBlueAndLeavingTurnsThemBlack) {

@@ -1,6 +1,6 @@
 // The controls' portable arithmetic: rounding, gradient lines, colour
-// schemes, button content placement, progress fill, panel bevels and
-// accelerators. Built and run natively and under Wine.
+// schemes, button content placement, progress fill, panel bevels,
+// accelerators and display scale. Built and run natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include "controls/color_schemes.h"
 #include "controls/gradient.h"
 #include "controls/layout.h"
+#include "controls/scale.h"
 
 namespace veltrane {
 namespace {
@@ -356,6 +357,29 @@ TEST(Accelerators, FirstSingleAmpersandMarksTheCharacter) {
   EXPECT_FALSE(IsAccelerator('p', "&Apply"));
   EXPECT_FALSE(IsAccelerator('\xC3', "&\xC3\x89t\xC3\xA9")) << "bytes of UTF-8 are no letters";
   EXPECT_FALSE(IsAccelerator('&', "a && b"));
+}
+
+TEST(DisplayScale, ValuesScaleByDpiOver96WithWholePixelLinesAndNearestPictures) {
+  for (const int value : {0, 1, 13, 704, -7}) EXPECT_EQ(ScaleForDpi(value, 96), value);
+  EXPECT_EQ(ScaleForDpi(13, 144), 20);  // 19.5: halves away from zero
+  EXPECT_EQ(ScaleForDpi(-13, 144), -20);
+  EXPECT_EQ(ScaleForDpi(11, 120), 14);  // 13.75
+  EXPECT_EQ(ScaleForDpi(348, 192), 696);
+  // Back from every height the program scales, at every scale it draws for.
+  for (const int dpi : {96, 120, 144, 168, 192, 240}) {
+    for (const int height : {11, 12, 13, 16}) {
+      EXPECT_EQ(UnscaleForDpi(ScaleForDpi(height, dpi), dpi), height) << dpi;
+    }
+  }
+  EXPECT_EQ(LineWidthForDpi(72), 1);
+  EXPECT_EQ(LineWidthForDpi(191), 1);
+  EXPECT_EQ(LineWidthForDpi(192), 2);
+  EXPECT_EQ(LineWidthForDpi(288), 3);
+  // 108 dpi is 112.5%, as near 100 as 125: the smaller picture.
+  const std::pair<int, int> pictures[] = {{72, 100},  {96, 100},  {108, 100},
+                                          {109, 125}, {120, 125}, {144, 150},
+                                          {168, 175}, {192, 200}, {384, 200}};
+  for (const auto& [dpi, percent] : pictures) EXPECT_EQ(PictureScaleForDpi(dpi), percent) << dpi;
 }
 
 }  // namespace

@@ -339,6 +339,30 @@ TEST_F(ControlsBehaviour, StatusTextSizesItselfToItsCaption) {
   EXPECT_EQ(RectInParent(st.Handle()).right, declined.right);
 }
 
+// At 150% the status line takes Tahoma 20 and fits a key name of any
+// script as GDI's UTF-16 calls lay it out (its 8-bit calls would lay out
+// the UTF-8 bytes as characters of the legacy code page).
+TEST_F(ControlsBehaviour, AtAnotherScaleTheStatusTextFitsATextOfAnyScriptInTheScaledFont) {
+  const FontDesc tahoma{"Tahoma", 13};
+  TStatusText st;
+  st.SetFont(tahoma);
+  ASSERT_TRUE(st.Create(form.Handle(), 48, 3, 137, 18));
+  st.SetDpi(144);
+  st.SetCaption("HKEY_CURRENT_USER\\Software\\Ωμέγα\\Иван");
+  MemoryDC dc;
+  const UniqueFont font = CreateFontFrom(tahoma, 144);
+  SelectGuard select(dc.get(), font.get());
+  const std::wstring text = L"HKEY_CURRENT_USER\\Software\\Ωμέγα\\Иван";
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
+            DT_LEFT | DT_EXPANDTABS | DT_CALCRECT);
+  const RECT place = RectInParent(st.Handle());
+  EXPECT_EQ(place.left, 72);
+  EXPECT_EQ(place.top, 5);
+  EXPECT_EQ(place.right - place.left, r.right + 2);
+  EXPECT_EQ(place.bottom - place.top, r.bottom + 2);
+}
+
 TEST_F(ControlsBehaviour, AStatusTextThatShrinksLeavesNothingOfTheLongerTextToPaintLater) {
   // As in the main window: on a panel, while long work handles messages
   // only now and then.

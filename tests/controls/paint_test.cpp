@@ -39,27 +39,31 @@ Image ButtonFace(int w, int h, const Six& c, bool gradient) {
   return img;
 }
 
-// Border, inner edges and focus rectangle over a face.
-void ButtonFrame(Image& img, const Six& c, bool ctl3d, bool focused) {
+void Outline(Image& img, int k, Color color) {
   const int w = img.width, h = img.height;
-  for (int x = 0; x < w; ++x) img.set(x, 0, c.border), img.set(x, h - 1, c.border);
-  for (int y = 0; y < h; ++y) img.set(0, y, c.border), img.set(w - 1, y, c.border);
-  if (ctl3d) {
-    for (int y = 2; y <= h - 2; ++y) img.set(1, y, c.light);
-    for (int x = 1; x <= w - 2; ++x) img.set(x, 1, c.light);
-    for (int y = 1; y <= h - 3; ++y) img.set(w - 2, y, c.dark);
-    for (int x = 2; x <= w - 2; ++x) img.set(x, h - 2, c.dark);
+  for (int x = k; x < w - k; ++x) img.set(x, k, color), img.set(x, h - 1 - k, color);
+  for (int y = k; y < h - k; ++y) img.set(k, y, color), img.set(w - 1 - k, y, color);
+}
+
+// Border, inner edges and focus rectangle over a face, with lines `line`
+// pixels thick (1 at 96 dpi) and the focus rectangle `focusInset` in.
+void ButtonFrame(Image& img, const Six& c, bool ctl3d, bool focused, int line = 1,
+                 int focusInset = 3) {
+  const int w = img.width, h = img.height;
+  for (int k = 0; k < line; ++k) Outline(img, k, c.border);
+  for (int o = line; ctl3d && o < 2 * line; ++o) {
+    for (int y = o + 1; y <= h - 1 - o; ++y) img.set(o, y, c.light);
+    for (int x = o; x <= w - 1 - o; ++x) img.set(x, o, c.light);
+    for (int y = o; y <= h - 2 - o; ++y) img.set(w - 1 - o, y, c.dark);
+    for (int x = o + 1; x <= w - 1 - o; ++x) img.set(x, h - 1 - o, c.dark);
   }
-  if (focused) {
-    for (int x = 3; x <= w - 4; ++x) img.set(x, 3, kFocus), img.set(x, h - 4, kFocus);
-    for (int y = 3; y <= h - 4; ++y) img.set(3, y, kFocus), img.set(w - 4, y, kFocus);
-  }
+  for (int k = focusInset; focused && k < focusInset + line; ++k) Outline(img, k, kFocus);
 }
 
 Image ReferenceButton(int w, int h, const Six& c, bool gradient = true, bool ctl3d = true,
-                      bool focused = false) {
+                      bool focused = false, int line = 1, int focusInset = 3) {
   Image img = ButtonFace(w, h, c, gradient);
-  ButtonFrame(img, c, ctl3d, focused);
+  ButtonFrame(img, c, ctl3d, focused, line, focusInset);
   return img;
 }
 
@@ -275,6 +279,33 @@ TEST_F(ControlsPaint, PanelBevelsAndDirections) {
     }
     EXPECT_EQ(Difference(Render(panel.Handle()), expected), "") << c.name;
   }
+}
+
+// At 200% a control is at its place and size doubled, and the lines of its
+// frame are two pixels: the button's border, inner edge and focus rectangle
+// (6 pixels in), the panel's bevel.
+TEST_F(ControlsPaint, AtTwiceTheDpiTheLinesOfButtonsAndPanelsAreTwoPixels) {
+  TGradientButton button;
+  button.SetColorScheme(TColorScheme::csNeoSilver);
+  ASSERT_TRUE(button.Create(form.Handle(), 8, 48, 33, 30));
+  button.SetDpi(192);
+  SetFocus(button.Handle());
+  const RECT place = RectInParent(button.Handle());
+  EXPECT_EQ(place.left, 16);
+  EXPECT_EQ(place.top, 96);
+  EXPECT_EQ(Difference(Render(button.Handle()),
+                       ReferenceButton(66, 60, kNormal, true, true, /*focused*/ true, 2, 6)),
+            "");
+
+  TGradientPanel panel;
+  panel.SetColorScheme(TPanelColorScheme::csSilver);
+  ASSERT_TRUE(panel.Create(form.Handle(), 0, 0, 50, 26));
+  panel.SetDpi(192);
+  Image expected(100, 52, kWhite);
+  FillGradient(expected, 0, 0, 100, 52, kWhite, 14344414, 52, Along::kRows);
+  BevelFrame(expected, 0, 8224125, 6447714);
+  BevelFrame(expected, 1, 8224125, 6447714);
+  EXPECT_EQ(Difference(Render(panel.Handle()), expected), "");
 }
 
 // A font given by WM_SETFONT without a redraw shows at the next paint: the

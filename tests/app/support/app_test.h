@@ -13,12 +13,30 @@
 #include "tests/app/support/app_process.h"
 #include "tests/app/support/remote_ui.h"
 #include "tests/app/support/seeded_registry.h"
+#include "tests/support/saved_registry.h"
 
 namespace veltrane::testing {
 
 inline std::string ScanComplete(std::size_t rows) {
   return "Scan complete -> " + std::to_string(rows) + " items should be remove";
 }
+
+// Wine waits up to two seconds for a window manager to confirm that a
+// hidden window is gone; the test display has none. Unmanaged windows look
+// and behave the same there, without the wait. A test program registers it
+// once: ::testing::AddGlobalTestEnvironment(new UnmanagedWindows).
+class UnmanagedWindows : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    managed_ = std::make_unique<ReplacedValue>(registry_, kHkeyCurrentUser,
+                                               "Software\\Wine\\X11 Driver", "Managed", "N");
+  }
+  void TearDown() override { managed_.reset(); }
+
+ private:
+  Win32Registry registry_;
+  std::unique_ptr<ReplacedValue> managed_;
+};
 
 class AppTest : public ::testing::Test {
  protected:

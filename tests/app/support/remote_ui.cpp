@@ -1,6 +1,7 @@
 #include "tests/app/support/remote_ui.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <psapi.h>
 
 namespace veltrane::testing {
@@ -55,6 +56,34 @@ std::string TextOf(HWND window) {
     return {};
   }
   return std::string(text, length < sizeof text ? length : sizeof text - 1);
+}
+
+AccessibleFacts AccessibleOf(HWND window) {
+  AccessibleFacts facts;
+  const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  IAccessible* object = nullptr;
+  // The IID from the header (__uuidof): mingw's import library has no good
+  // IID_IAccessible.
+  if (SUCCEEDED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                           __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&object)))) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role{};
+    if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4) facts.role = role.lVal;
+    BSTR name = nullptr;
+    if (SUCCEEDED(object->get_accName(self, &name)) && name) {
+      const int length = SysStringLen(name);
+      const int bytes = WideCharToMultiByte(CP_UTF8, 0, name, length, nullptr, 0, nullptr, nullptr);
+      facts.name.resize(static_cast<std::size_t>(bytes));
+      WideCharToMultiByte(CP_UTF8, 0, name, length, facts.name.data(), bytes, nullptr, nullptr);
+      SysFreeString(name);
+    }
+    object->Release();
+  }
+  if (com) CoUninitialize();
+  return facts;
 }
 
 HWND ChildById(HWND parent, int id) {

@@ -40,6 +40,15 @@ void MovePointer(int x, int y);
 void PressKey(WORD key, bool shift = false);
 // The window that has the focus in the thread of `window`.
 HWND FocusedWindow(HWND window);
+// What a screen reader learns of `window` from this process: the role (a
+// ROLE_SYSTEM_ value) and name of its accessible object, as
+// AccessibleObjectFromWindow gives it; role 0 when there is none.
+struct AccessibleFacts {
+  long role = 0;
+  std::string name;
+};
+AccessibleFacts AccessibleOf(HWND window);
+
 // The file names of the modules loaded in `process`.
 std::vector<std::string> ModulesOf(HANDLE process);
 
