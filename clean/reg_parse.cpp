@@ -1,7 +1,10 @@
 // The grammar read here: what the system's registry editor imports, less
 // the lines it would pass over or guess at, which refuse the whole file.
 // UTF-16 LE with a byte-order mark, or 8-bit text in the system's ANSI code
-// page (as the editor reads it, whatever the program's own code page);
+// page (as the editor reads it, whatever the program's own code page). The
+// editor refuses a file that begins with UTF-8's byte-order mark, whatever
+// its header, and so does this reader, naming the encoding; UTF-8 without
+// the mark is 8-bit text like any other, read in the ANSI code page;
 // lines end in CR LF, LF or CR; blanks are spaces and tabs.
 //   first line  blanks, "REGEDIT4" or "Windows Registry Editor Version 5.00"
 //   line        blanks, then nothing | ";" or "#" comment | KEYLINE | NAME = DATA
@@ -28,6 +31,7 @@ namespace {
 
 constexpr std::string_view kHeader4 = kRegedit4Header;
 constexpr std::string_view kHeader5 = kVersion5Header;
+constexpr std::string_view kUtf8ByteOrderMark = "\xef\xbb\xbf";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -167,6 +171,11 @@ class Parser {
   // it and as our export writes REGEDIT4. Either way the text becomes the
   // program's own.
   bool Decode(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+      return Fail(1,
+                  "the file is UTF-8 text; save it as UTF-16 LE (\"Unicode\"), the form the "
+                  "registry editor exports, and import it again");
+    }
     if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
         static_cast<unsigned char>(bytes[1]) != 0xFE) {
       return DecodeAnsi(bytes);

@@ -78,6 +78,13 @@ inline std::vector<EditorForm> EditorForms() {
              "\"m\"=hex(7):61,00,00,00,62,00,00,00,00,00"}),
        EditorForm::k8Bit, kUtf16},
 
+      // UTF-8 without a byte-order mark is 8-bit text to the editor, read in
+      // the system's code page whatever the header.
+      {"utf-8 without a byte-order mark",
+       Crlf({"REGEDIT4", "[$\\\xd0\x98\xd0\xb2]", "\"\xd0\xb8\"=\"\xe6\x97\xa5 \xc3\xa9\""})},
+      {"version 5 utf-8 without a byte-order mark",
+       Crlf({v5, "[$\\\xd0\x98\xd0\xb2]", "\"\xd0\xb8\"=\"\xe6\x97\xa5 \xc3\xa9\""})},
+
       // Comments.
       {"line comments", Crlf({"REGEDIT4", "; one", "[$]", "  ; two", "\"a\"=\"b\"", ";"})},
       {"hash line comments", Crlf({"REGEDIT4", "# one", "[$]", "\t# two", "\"a\"=\"b\"", "#"})},

@@ -6,6 +6,7 @@
 #include "clean/reg_export.h"
 #include "tests/clean/editor_forms.h"
 #include "tests/support/files.h"
+#include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
 #include "tests/support/throwaway.h"
 #include "tests/support/tree.h"
@@ -39,6 +40,30 @@ TEST(EditorFormsOnWine, OurImportLeavesWhatTheEditorLeaves) {
     const std::string editor = ExportKeyToText(*api, kHkeyCurrentUser, keyOf(form, "A"));
     const std::string ours = ExportKeyToText(*api, kHkeyCurrentUser, keyOf(form, "B"));
     EXPECT_EQ(Replaced(ours, keyOf(form, "B"), keyOf(form, "A")), editor);
+  }
+}
+
+// Both editors refuse a file that begins with UTF-8's byte-order mark,
+// whatever its header; ours says what the file is and what to do.
+TEST(EditorFormsOnWine, BothRefuseUtf8WithAByteOrderMark) {
+  const auto api = MakeTestRegistry();
+  const ThrowawayKey base(*api, "editor-utf8");
+  const TempFolder folder("veltrane-forms-utf8");
+  RegistrySeed seed(*api);
+  for (const std::string header : {"REGEDIT4", "Windows Registry Editor Version 5.00"}) {
+    SCOPED_TRACE(header);
+    const std::string text = "\xef\xbb\xbf" + header + "\r\n\r\n[HKEY_CURRENT_USER\\" +
+                             base.Path() + "\\\xd0\x98]\r\n\"a\"=\"\xe6\x97\xa5\"\r\n";
+    const std::string file = folder.Path() + "utf8.reg";
+    WriteFile(file, text);
+    ASSERT_EQ(RunProgram("regedit.exe /s \"" + file + "\""), 0);
+    EXPECT_FALSE(seed.Exists(base.Path() + "\\\xd0\x98"));
+    std::string out, err;
+    EXPECT_EQ(
+        RunProgram("\"" + WindowsPath(VELTRANE_CLI_EXE) + "\" import \"" + file + "\"", out, err),
+        1);
+    EXPECT_NE(err.find("the file is UTF-8 text; save it as UTF-16 LE"), std::string::npos) << err;
+    EXPECT_FALSE(seed.Exists(base.Path() + "\\\xd0\x98"));
   }
 }
 

@@ -61,7 +61,9 @@ TEST_F(ImportTest, RefusesABadFileWholeNamingTheLine) {
   const std::vector<Case> cases = {
       {"", 1, "does not begin with the line REGEDIT4"},
       {"REGEDIT5\r\n" + File({"[$]"}), 1, "does not begin with the line REGEDIT4"},
-      {"\xef\xbb\xbfREGEDIT4\r\n", 1, "does not begin"},
+      {"\xef\xbb\xbf" + good, 1, "the file is UTF-8 text; save it as UTF-16 LE"},
+      {"\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n" + File({"[$]"}), 1,
+       "the file is UTF-8 text"},
       {good + File({"[$\\x"}), 5, "no closing bracket"},
       {good + File({"[HKEY_NOWHERE\\x]"}), 5, "unknown root key \"HKEY_NOWHERE\""},
       {good + File({"[HKCU\\Software]"}), 5, "unknown root key \"HKCU\""},
