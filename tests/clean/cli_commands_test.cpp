@@ -94,15 +94,17 @@ TEST_F(CliCommandsTest, CleanWithNothingFoundWritesNoBackup) {
 
 TEST_F(CliCommandsTest, CleanBacksUpToTheUserFolderOrCleansNothing) {
   SeedFindings();
-  environment_.exeFolder = folder_.Path() + "no such folder/";
+  // Folders that cannot be made: their parent is a file.
+  WriteFile(folder_.Path() + "file", "");
+  environment_.exeFolder = folder_.Path() + "file/program/";
   const std::string user = environment_.userFolder;
-  environment_.userFolder = folder_.Path() + "no such folder either/Veltrane/";
+  environment_.userFolder = folder_.Path() + "file/Veltrane/";
   EXPECT_EQ(Run({"clean"}), 1);
-  EXPECT_THAT(err_.str(), HasSubstr("veltrane-cli: clean: Nothing was cleaned: the backup could "
-                                    "not be written to " +
-                                    environment_.exeFolder + " or " + environment_.userFolder +
-                                    " (cannot create " + environment_.exeFolder +
-                                    "backuphkcu.REG: " + NoSuchFolderWords()));
+  EXPECT_THAT(err_.str(),
+              HasSubstr("veltrane-cli: clean: Nothing was cleaned: the backup could "
+                        "not be written to " +
+                        environment_.exeFolder + " or " + environment_.userFolder +
+                        " (cannot create " + environment_.exeFolder + "backuphkcu.REG: "));
   EXPECT_EQ(Tree(kTyped).values.count("url1"), 1u);
 
   environment_.userFolder = user;
