@@ -7,6 +7,7 @@
 
 #include "clean/backup.h"
 #include "tests/app/support/app_test.h"
+#include "tests/support/files.h"
 #include "tests/support/refusing_folder.h"
 
 namespace veltrane::testing {

@@ -10,8 +10,6 @@
 
 #include <string>
 
-#include "tests/support/run_program.h"
-
 namespace veltrane::testing {
 
 // The Unix name Wine gives a Windows path; empty off Wine.
@@ -28,6 +26,27 @@ inline std::string UnixPathOf(const std::string& path) {
   std::string result = unix;
   HeapFree(GetProcessHeap(), 0, unix);
   return result;
+}
+
+// Runs a program of the Unix side, as Wine starts one for CreateProcess
+// (which fails for it with CREATE_NO_WINDOW); its exit code, -1 when it did
+// not start.
+inline int RunUnix(const std::string& commandLine) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return -1;
+  }
+  DWORD code = static_cast<DWORD>(-1);
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &code);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
 }
 
 // Whether a new file can be made in `folder` (with its separator).
@@ -47,14 +66,14 @@ class RefusingFolder {
   // that worked on this machine.
   explicit RefusingFolder(const std::string& folder) : unix_(UnixPathOf(folder)) {
     if (unix_.empty()) return;
-    RunProgram("/bin/chmod a-w \"" + unix_ + "\"");
-    if (TakesFiles(folder)) RunProgram("/usr/bin/chattr +i \"" + unix_ + "\"");
+    RunUnix("/bin/chmod a-w \"" + unix_ + "\"");
+    if (TakesFiles(folder)) RunUnix("/usr/bin/chattr +i \"" + unix_ + "\"");
     refusing_ = !TakesFiles(folder);
   }
   ~RefusingFolder() {
     if (unix_.empty()) return;
-    RunProgram("/usr/bin/chattr -i \"" + unix_ + "\"");
-    RunProgram("/bin/chmod u+w \"" + unix_ + "\"");
+    RunUnix("/usr/bin/chattr -i \"" + unix_ + "\"");
+    RunUnix("/bin/chmod u+w \"" + unix_ + "\"");
   }
   RefusingFolder(const RefusingFolder&) = delete;
   RefusingFolder& operator=(const RefusingFolder&) = delete;
