@@ -241,7 +241,8 @@ void TForm1::DpiChanged() {
 void TForm1::FormCreate() {
   context_.SystemDriveRoot = ReadSystemDriveRoot(registry_);
   Hidden();
-  st.SetCaption("Ready");
+  status_ = "Ready";
+  st.SetCaption(status_);
   lvaxRows_.CreateColumns();
   lv2Rows_.CreateColumns();
 }
@@ -276,7 +277,10 @@ void TForm1::ScanAll() {
   veltrane::ScanAll(context_, [this] {
     // The final text shows before the export starts.
     ShowProgress();
-    WriteBackupIfMissing(registry_, services_.folder);
+    // Quiet, as the scan's backup step always is: the clean says where the
+    // backup went, and writes one itself when this one failed.
+    const BackupOutcome backup = EnsureBackup(registry_, UndoFolders(services_.folder));
+    if (backup.state == BackupOutcome::kWritten) scanBackup_ = backup.file;
   });
 }
 
@@ -300,8 +304,22 @@ void TForm1::lcleanClick() {
                      .registry = registry_,
                      .desktop = services_.desktop,
                      .owner = reinterpret_cast<WindowHandle>(Handle()),
-                     .undoFolders = UndoFolders(services_.folder)};
+                     .undoFolders = UndoFolders(services_.folder),
+                     .backupFolders = UndoFolders(services_.folder),
+                     .wait = [this](int milliseconds) { Pause(milliseconds); }};
   CleanCommand(clean);
+  TellFallbackFolder(clean.backupFile.empty() ? scanBackup_ : clean.backupFile, clean.undoFile);
+}
+
+void TForm1::TellFallbackFolder(const std::string& backupFile, const std::string& undoFile) {
+  if (toldFallback_) return;
+  const std::string notice = FallbackNotice(services_.folder, backupFile, undoFile);
+  if (notice.empty()) return;
+  toldFallback_ = true;
+  scanBackup_.clear();
+  ShowProgress();  // the clean's last status first
+  services_.desktop.MessageBox(reinterpret_cast<WindowHandle>(Handle()), notice, "Veltrane",
+                               kMbOk | kMbIconInformation);
 }
 
 void TForm1::GradientButton3Click() { lcleanClick(); }

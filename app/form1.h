@@ -94,6 +94,7 @@ class TForm1 final : public TForm, public ScanHost {
 
   // ---- ScanHost ----
   void SetStatus(const std::string& text) override;
+  std::string Status() const override { return status_; }
   void SetProgressPosition(int position) override;
   void SetProgressMax(int maximum) override;
   int ProgressMax() const override;
@@ -146,6 +147,9 @@ class TForm1 final : public TForm, public ScanHost {
   void LoadGlyphs();
   void DpiChanged() override;
   void Layout(int width, int height);
+  // After a clean: says once where the backup and the undo file went when
+  // that was the per-user folder.
+  void TellFallbackFolder(const std::string& backupFile, const std::string& undoFile);
   // Shows the rows and the status text reported since the last showing;
   // ShowProgressIfDue only when the pace allows.
   void ShowProgress();
@@ -161,6 +165,9 @@ class TForm1 final : public TForm, public ScanHost {
   std::string status_;  // the status line's text, shown or to be shown
   bool statusPending_ = false;
   bool closing_ = false;  // the user closed the window: the program ends
+  // The backup a scan wrote, until a clean has told where it went.
+  std::string scanBackup_;
+  bool toldFallback_ = false;  // the user heard once where the files went
   UniqueFont listFont_;
   TForm2* about_ = nullptr;
   TForm3* options_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 #include "clean/reg_export.h"
+#include "clean/undo_file.h"
+#include "clean/whole_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -42,20 +44,80 @@ std::string FindBackupFile(const std::string& folder) {
 #endif
 }
 
-bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder, std::string* failure) {
-  if (!FindBackupFile(folder).empty()) return false;
+std::string FindBackupIn(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    std::string file = FindBackupFile(folder);
+    if (!file.empty()) return file;
+  }
+  return {};
+}
+
+namespace {
+
+constexpr int kWriterPollMs = 100;
+
+// The first temporary of the backup that another running process writes
+// in any of `folders`; the temporaries of ended ones are removed.
+std::string OtherWriter(const std::vector<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    const auto running = RemoveEndedTemporaries(folder, kBackupWriteName, true);
+    if (!running.empty()) {
+      return "another Veltrane is writing the backup (process " +
+             std::to_string(running.front().process) + ", in " + folder + ")";
+    }
+  }
+  return {};
+}
+
+// Writes the backup into `folder`. kFailed with the reason when the folder
+// takes no file or the write fails.
+BackupOutcome WriteInto(RegistryApi& api, const std::string& folder) {
   // Whole or not at all: a backup cut short (a full disk, a failed read, a
   // killed process) would stand in for a good one for good, as it is never
-  // replaced. With no file left, the next scan tries again.
+  // replaced. With no file left, the next attempt tries again.
   WholeFile file(folder + kBackupWriteName);
-  if (!file.Open()) {
-    if (failure) *failure = file.OpenFailure();
-    return false;
+  if (!OpenInFolder(file, folder)) return {BackupOutcome::kFailed, {}, file.OpenFailure()};
+  try {
+    ExportKeyInto(api, kHkeyCurrentUser, "Software\\", file);
+    // Written once, never replaced: should another process have put one
+    // there meanwhile, that one stays.
+    if (file.Publish(false)) return {BackupOutcome::kWritten, folder + kBackupWriteName, {}};
+  } catch (const EInOutError& error) {
+    return {BackupOutcome::kFailed, {}, error.what()};
   }
-  ExportKeyInto(api, kHkeyCurrentUser, "Software\\", file);
-  // Written once, never replaced: should another run have written one
-  // meanwhile, that one stays.
-  return file.Publish(false);
+  return {BackupOutcome::kFound, FindBackupFile(folder), {}};
+}
+
+}  // namespace
+
+BackupOutcome EnsureBackup(RegistryApi& api, const std::vector<std::string>& folders,
+                           const std::function<void(int)>& wait, int boundMs) {
+  for (int waited = 0;; waited += kWriterPollMs) {
+    if (std::string found = FindBackupIn(folders); !found.empty()) {
+      return {BackupOutcome::kFound, std::move(found), {}};
+    }
+    std::string writer = OtherWriter(folders);
+    if (writer.empty()) break;
+    if (!wait || waited >= boundMs) return {BackupOutcome::kBusy, {}, std::move(writer)};
+    wait(kWriterPollMs);
+  }
+  std::string failures, tried;
+  for (const std::string& folder : folders) {
+    BackupOutcome outcome = WriteInto(api, folder);
+    if (outcome.state != BackupOutcome::kFailed) return outcome;
+    failures.append(failures.empty() ? "" : "; ").append(outcome.failure);
+    tried.append(tried.empty() ? "" : " or ").append(folder);
+  }
+  std::string why = "the backup could not be written";
+  if (!tried.empty()) why.append(" to ").append(tried);
+  if (!failures.empty()) why.append(" (").append(failures).append(")");
+  return {BackupOutcome::kFailed, {}, why};
+}
+
+bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder, std::string* failure) {
+  const BackupOutcome outcome = EnsureBackup(api, {folder});
+  if (failure) *failure = outcome.failure;
+  return outcome.state == BackupOutcome::kWritten;
 }
 
 std::string ExecutableFolder() {

@@ -1,8 +1,13 @@
-// The one backup of HKEY_CURRENT_USER\Software beside the executable:
-// written after the first scan that finds anything, never replaced.
+// The one backup of HKEY_CURRENT_USER\Software: written before the first
+// clean (by the first scan that finds anything, or by the clean itself),
+// never replaced. It goes beside the executable, or to the per-user folder
+// of the undo files when that folder takes no file; one in either place is
+// the backup.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "registry/registry_api.h"
 
@@ -18,12 +23,40 @@ inline constexpr const char* kBackupWriteName = "backuphkcu.REG";
 // when the entry of that name is a folder.
 std::string FindBackupFile(const std::string& folder);
 
-// The scan driver's backup step: unless `folder` already holds the backup
-// file, exports HKEY_CURRENT_USER "Software\" to folder + "backuphkcu.REG".
-// Returns true when it wrote a backup. A file that cannot be created gives
-// false quietly; `failure`, when given, then says why. A failed write
-// (EInOutError) or an unreadable key (ERegistryException) raises and leaves
-// no backup: the file appears whole or not at all.
+// The backup in the first of `folders` that holds one; empty when none
+// does.
+std::string FindBackupIn(const std::vector<std::string>& folders);
+
+// How long a clean waits for another process that is writing the backup.
+inline constexpr int kBackupWaitMs = 60000;
+
+struct BackupOutcome {
+  enum State {
+    kFound,    // there was one already (or another process wrote it meanwhile)
+    kWritten,  // this call wrote it
+    kBusy,     // another running process is writing it
+    kFailed,   // no folder took it
+  };
+  State state = kFailed;
+  std::string file;     // the backup found or written
+  std::string failure;  // kBusy, kFailed: why, naming every folder tried
+};
+
+// Makes sure a backup exists: when none of `folders` holds one, exports
+// HKEY_CURRENT_USER "Software\" to the first that takes backuphkcu.REG,
+// making a missing folder. The backup's folders are the undo files'
+// (UndoFolders): beside the executable, then the per-user folder. While
+// another running Veltrane writes it, `wait` (when given) is called with a
+// pause in milliseconds until that one is done, for at most `boundMs`;
+// without `wait` the answer is kBusy at once. A backup that another process put in
+// place first is kept. A failed write (a full disk) passes on to the next
+// folder; an unreadable key raises ERegistryException and writes nothing.
+BackupOutcome EnsureBackup(RegistryApi& api, const std::vector<std::string>& folders,
+                           const std::function<void(int)>& wait = {}, int boundMs = kBackupWaitMs);
+
+// The scan driver's backup step in one folder: EnsureBackup({folder}).
+// True when it wrote a backup; otherwise `failure`, when given, says why
+// none was written (empty when one was there).
 bool WriteBackupIfMissing(RegistryApi& api, const std::string& folder,
                           std::string* failure = nullptr);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "clean/backup.h"
 #include "clean/import_journal.h"
 #include "clean/reg_export.h"
 #include "clean/reg_format.h"
@@ -86,6 +87,30 @@ bool ReportFailure(CleanContext& context, const std::string& text) {
   return false;
 }
 
+// A clean that deleted nothing gives the status line back its text.
+bool Refuse(CleanContext& context, const std::string& statusBefore, const std::string& text) {
+  context.host.SetStatus(statusBefore);
+  return ReportFailure(context, "Nothing was cleaned: " + text);
+}
+
+// The backup step: false, with `why` set, when there is none and none
+// could be written.
+bool HaveBackup(CleanContext& context, std::string& why) {
+  BackupOutcome backup;
+  try {
+    backup = EnsureBackup(context.registry, *context.backupFolders, context.wait);
+  } catch (const std::exception& error) {
+    why = std::string("the backup could not be written: ") + error.what();
+    return false;
+  }
+  if (backup.state == BackupOutcome::kWritten) context.backupFile = backup.file;
+  if (backup.state == BackupOutcome::kFound || backup.state == BackupOutcome::kWritten) {
+    return true;
+  }
+  why = backup.failure + ".";
+  return false;
+}
+
 }  // namespace
 
 bool AppendRowUndo(RegistryApi& api, const Finding& row, RegLines& undo) {
@@ -148,11 +173,13 @@ bool CleanCommand(CleanContext& context) {
   FindingsList& lvax = context.lvax;
   ScanHost& host = context.host;
   if (lvax.Count() == 0) return true;
+  const std::string statusBefore = host.Status();
   host.SetStatus(kCleaningStatus);
   host.ProcessMessages();
   context.lv2.Assign({});
   host.SetProgressPosition(0);
   context.undoFile.clear();
+  context.backupFile.clear();
 
   // The rows as they stand now. The window lets messages through while the
   // clean works, and a tick changed meanwhile must not reach a row whose
@@ -171,14 +198,17 @@ bool CleanCommand(CleanContext& context) {
     // In the backup's form: REGEDIT4 unless a name or text needs more.
     if (!undo.Empty()) undoText = undo.File(ReadAnsiCodePage(context.registry));
   } catch (const std::exception& error) {
-    return ReportFailure(context, std::string("Nothing was cleaned: ") + error.what());
+    return Refuse(context, statusBefore, error.what());
   }
   if (!undo.Empty()) {
+    // The backup keeps the registry as it was before the first clean: with
+    // none yet, this clean writes it first.
     std::string error;
-    context.undoFile = WriteUndoFile(context.undoFolders, undoText, NowLocal(), error);
-    if (context.undoFile.empty()) {
-      return ReportFailure(context, "Nothing was cleaned: " + error + ".");
+    if (context.backupFolders && !HaveBackup(context, error)) {
+      return Refuse(context, statusBefore, error);
     }
+    context.undoFile = WriteUndoFile(context.undoFolders, undoText, NowLocal(), error);
+    if (context.undoFile.empty()) return Refuse(context, statusBefore, error + ".");
   }
 
   std::vector<Finding> kept;
@@ -209,6 +239,25 @@ bool CleanCommand(CleanContext& context) {
   host.SetStatus(lvax.Count() > 0 ? std::to_string(lvax.Count()) + " Error Found"
                                   : "No Error Found");
   return true;
+}
+
+std::string FallbackNotice(const std::string& executableFolder, const std::string& backupFile,
+                           const std::string& undoFile) {
+  const auto elsewhere = [&](const std::string& file) {
+    return !file.empty() && file.compare(0, executableFolder.size(), executableFolder) != 0;
+  };
+  std::string what, folder;
+  if (elsewhere(backupFile)) {
+    what = "The backup";
+    folder = backupFile.substr(0, backupFile.find_last_of("\\/") + 1);
+  }
+  if (elsewhere(undoFile)) {
+    what += what.empty() ? "The undo file of this clean" : " and the undo file of this clean";
+    if (folder.empty()) folder = undoFile.substr(0, undoFile.find_last_of("\\/") + 1);
+  }
+  if (what.empty()) return {};
+  return what + " could not be written beside the program, in " + executableFolder +
+         ", and went to " + folder + " instead.";
 }
 
 std::string SelectCommand(FindingsList& lvax, const std::string& caption) {

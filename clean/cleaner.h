@@ -1,6 +1,8 @@
 // The clean and select commands of the main window, over the findings list.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,19 +32,30 @@ struct CleanContext {
   std::vector<std::string> undoFolders{};
   // Set by the command: the undo file it wrote, if any.
   std::string undoFile{};
+  // Where the backup is looked for and, when there is none, written before
+  // the undo file (UndoFolders). Not given: no backup step (the clean's
+  // own tests).
+  std::optional<std::vector<std::string>> backupFolders{};
+  // Waits that many milliseconds while another process writes the backup,
+  // keeping the window answering; not given: no waiting.
+  std::function<void(int)> wait{};
+  // Set by the command: the backup it wrote, if any.
+  std::string backupFile{};
 };
 
 // Deletes what each ticked row names, then keeps only the unticked rows and
 // reports how many remain ("3 Error Found", "No Error Found"). A row whose
 // key or value is already gone leaves the list silently.
 //
-// Before the first deletion it writes an undo file (undo_file.h) holding
-// exactly what the ticked rows will delete; with nothing to delete it
-// writes none. When the undo file cannot be written, or what a row would
-// delete cannot be read, nothing is deleted: the error box says why and
-// every row stays. When emptying a "(Default)" value fails, the command
-// stops at that row, shows the error in an error box and keeps every row.
-// The result is false in these cases.
+// Before the first deletion it makes sure the backup exists (backup.h),
+// writing it when there is none, then writes an undo file (undo_file.h)
+// holding exactly what the ticked rows will delete; with nothing to delete
+// it writes neither. When the backup or the undo file cannot be written
+// (or another process is still writing the backup), or what a row would
+// delete cannot be read, nothing is deleted: the error box says why, every
+// row stays and the status line reads as it did before the clean. When emptying a "(Default)" value
+// fails, the command stops at that row, shows the error in an error box and keeps every row. The
+// result is false in these cases.
 bool CleanCommand(CleanContext& context);
 
 // The lines that put back what the ticked `row` deletes, appended to `undo`
@@ -52,6 +65,12 @@ bool CleanCommand(CleanContext& context);
 // ERegistryException when what the row would delete cannot be read, or not
 // exactly (a name or text the program's code page cannot carry).
 bool AppendRowUndo(RegistryApi& api, const Finding& row, RegLines& undo);
+
+// What the window tells the user once when the backup or the undo file
+// (full names; empty when none was written) went to the per-user folder
+// rather than into `executableFolder`; empty when neither did.
+std::string FallbackNotice(const std::string& executableFolder, const std::string& backupFile,
+                           const std::string& undoFile);
 
 // Unticks every row when `caption` reads "select none", else ticks every
 // row. Returns the caption for the next click.

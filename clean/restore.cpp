@@ -29,14 +29,31 @@ RestoreResult Fail(RestoreContext& context, const std::string& text) {
   return RestoreResult::kFailed;
 }
 
-RestoreResult Complete(RestoreContext& context) {
-  context.desktop.MessageBox(context.owner, kRestoreComplete, kCaption, kMbOk | kMbIconInformation);
+RestoreResult Complete(RestoreContext& context, const std::string& file) {
+  context.desktop.MessageBox(context.owner,
+                             std::string(kRestoreComplete) + "\n\nRestored from " + file + ".",
+                             kCaption, kMbOk | kMbIconInformation);
   return RestoreResult::kRestored;
 }
 
+std::vector<std::string> BackupPlaces(const RestoreContext& context) {
+  return UndoFolders(context.folder, context.userFolder);
+}
+
 std::string NoBackupText(const RestoreContext& context) {
+  std::string places;
+  for (const std::string& folder : BackupPlaces(context)) {
+    places.append(places.empty() ? "" : " or ").append(folder);
+  }
   return "The backup could not be restored: there is no " + std::string(kBackupFileName) + " in " +
-         context.folder;
+         places;
+}
+
+// The folder of the backup file, with its separator: where the editor
+// starts.
+std::string FolderOf(const std::string& file) {
+  const std::size_t cut = file.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : file.substr(0, cut + 1);
 }
 
 RestoreResult ImportBackup(RestoreContext& context, const std::string& file) {
@@ -45,7 +62,7 @@ RestoreResult ImportBackup(RestoreContext& context, const std::string& file) {
   if (!ImportRegFile(context.registry, file, summary, error)) {
     return Fail(context, "The backup could not be restored: " + error.Text());
   }
-  return Complete(context);
+  return Complete(context, file);
 }
 
 // Waits, as akses does, for the editor's window to go away: it has done
@@ -71,7 +88,7 @@ RestoreResult RestoreWithEditor(RestoreContext& context, const std::string& file
   }
   const auto started = context.desktop.ShellExecute(context.owner, "open", "regedit.exe",
                                                     std::string("/i ") + kBackupFileName,
-                                                    context.folder, kShowHidden);
+                                                    FolderOf(file), kShowHidden);
   // 32 and below is the shell's failure: no editor will come to wait for.
   if (started <= 32) {
     return Fail(context, "The registry editor could not be started; the backup was not restored.");
@@ -86,9 +103,9 @@ RestoreResult RestoreWithEditor(RestoreContext& context, const std::string& file
   WaitForEditorToEnd(context);
   if (const int line = FirstUnappliedLine(context.registry, operations)) {
     return Fail(context, "The backup was not restored in full: the registry does not show line " +
-                             std::to_string(line) + " of " + kBackupFileName + ".");
+                             std::to_string(line) + " of " + file + ".");
   }
-  return Complete(context);
+  return Complete(context, file);
 }
 
 }  // namespace
@@ -114,13 +131,13 @@ bool tutup(RestoreContext& context) {
 }
 
 RestoreResult RestoreFromBackup(RestoreContext& context) {
-  const std::string file = FindBackupFile(context.folder);
+  const std::string file = FindBackupIn(BackupPlaces(context));
   if (file.empty()) return Fail(context, NoBackupText(context));
   const std::string productName =
       QueryValueText(context.registry, kHkeyLocalMachine,
                      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
   if (IsVistaProductName(productName)) {
-    context.desktop.ShellExecute(context.owner, "open", kBackupFileName, "", context.folder,
+    context.desktop.ShellExecute(context.owner, "open", kBackupFileName, "", FolderOf(file),
                                  kShowNormal);
     return RestoreResult::kHandedToShell;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "clean/desktop.h"
+#include "clean/undo_file.h"
 #include "registry/registry_api.h"
 
 namespace veltrane {
@@ -28,6 +29,8 @@ struct RestoreContext {
   std::function<void(int)> wait;
   int pollMs = 100;       // how often the editor's window is looked for
   int timeoutMs = 20000;  // how long each of the two waits may take
+  // Where the backup is looked for after `folder` (PerUserUndoFolder).
+  std::string userFolder = PerUserUndoFolder();
 };
 
 enum class RestoreResult {
@@ -37,10 +40,10 @@ enum class RestoreResult {
 };
 
 // "     Restore Complete       " is shown only when every line of the backup
-// took effect: under Wine the importer says so (all or nothing); with the
-// registry editor, which reports nothing, the registry is compared with the
-// file once the editor has ended. A missing backup is reported before
-// anything is started.
+// took effect, with the full name of the file restored below it. The backup
+// is looked for beside the executable, then in the per-user folder: under Wine the importer says so
+// (all or nothing); with the registry editor, which reports nothing, the registry is compared with
+// the file once the editor has ended. A missing backup is reported before anything is started.
 
 // True when the product name holds "Vista", "VISTA" or "vista".
 bool IsVistaProductName(const std::string& productName);

@@ -19,6 +19,8 @@ namespace {
 // Same-second cleans past this many are refused rather than looped over.
 constexpr int kMostPerSecond = 999;
 
+constexpr const char* kUndoFilePrefix = "veltrane-undo-";
+
 void MakeFolder(const std::string& folder) {
   if (folder.empty()) return;
 #ifdef _WIN32
@@ -33,10 +35,10 @@ void MakeFolder(const std::string& folder) {
 // the folder takes no file.
 std::string WriteInto(const std::string& folder, const std::string& text, const LocalTime& time) {
   WholeFile file(folder + UndoFileName(time));
-  if (!file.Open()) {
-    MakeFolder(folder);
-    if (!file.Open()) throw EInOutError(0, file.OpenFailure());
-  }
+  if (!OpenInFolder(file, folder)) throw EInOutError(0, file.OpenFailure());
+  // Undo files are named by the second, so no later writer would meet the
+  // temporary of a killed one by its name.
+  RemoveEndedTemporaries(folder, kUndoFilePrefix, false);
   file.Write(text);
   for (int sequence = 1; sequence <= kMostPerSecond; ++sequence) {
     const std::string name = folder + UndoFileName(time, sequence);
@@ -46,6 +48,12 @@ std::string WriteInto(const std::string& folder, const std::string& text, const 
 }
 
 }  // namespace
+
+bool OpenInFolder(WholeFile& file, const std::string& folder) {
+  if (file.Open()) return true;
+  MakeFolder(folder);
+  return file.Open();
+}
 
 LocalTime NowLocal() {
 #ifdef _WIN32
@@ -62,8 +70,8 @@ LocalTime NowLocal() {
 
 std::string UndoFileName(const LocalTime& time, int sequence) {
   char name[64];
-  std::snprintf(name, sizeof name, "veltrane-undo-%04d%02d%02d-%02d%02d%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
+  std::snprintf(name, sizeof name, "%s%04d%02d%02d-%02d%02d%02d", kUndoFilePrefix, time.year,
+                time.month, time.day, time.hour, time.minute, time.second);
   std::string result = name;
   if (sequence > 1) result.append("-").append(std::to_string(sequence));
   return result.append(".reg");
@@ -85,11 +93,11 @@ std::string PerUserUndoFolder() {
 #endif
 }
 
-std::vector<std::string> UndoFolders(const std::string& executableFolder) {
+std::vector<std::string> UndoFolders(const std::string& executableFolder,
+                                     const std::string& userFolder) {
   std::vector<std::string> folders;
   if (!executableFolder.empty()) folders.push_back(executableFolder);
-  const std::string own = PerUserUndoFolder();
-  if (!own.empty() && own != executableFolder) folders.push_back(own);
+  if (!userFolder.empty() && userFolder != executableFolder) folders.push_back(userFolder);
   return folders;
 }
 

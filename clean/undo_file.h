@@ -9,7 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "clean/whole_file.h"
+
 namespace veltrane {
+
+// Opens `file`, first making `folder` (its own folder) when it is missing:
+// the per-user folder is made on first use.
+bool OpenInFolder(WholeFile& file, const std::string& folder);
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -25,8 +31,10 @@ std::string UndoFileName(const LocalTime& time, int sequence = 1);
 // Empty when the system names no such place.
 std::string PerUserUndoFolder();
 
-// The folders an undo file may go to, in the order they are tried.
-std::vector<std::string> UndoFolders(const std::string& executableFolder);
+// The folders an undo file may go to, in the order they are tried: the
+// executable's, then `userFolder`.
+std::vector<std::string> UndoFolders(const std::string& executableFolder,
+                                     const std::string& userFolder = PerUserUndoFolder());
 
 // Writes `text` as a new undo file, whole or not at all, into the first of
 // `folders` that takes it (a missing folder is created), never replacing a

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 
+#include "base/names.h"
 #include "clean/file_error.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -26,10 +29,122 @@ constexpr const char* kTemporarySuffix = ".partial";
 HANDLE AsHandle(long long file) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file)); }
 #endif
 
+// The folder part of a path, with its separator, and the name after it.
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t cut = path.find_last_of("\\/:");
+#else
+  const std::size_t cut = path.find_last_of('/');
+#endif
+  if (cut == std::string::npos) return {std::string(), path};
+  return {path.substr(0, cut + 1), path.substr(cut + 1)};
+}
+
+// The names of the entries in `folder` (empty: the current one).
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+#ifdef _WIN32
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "*" + kTemporarySuffix).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+#else
+  DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
+  if (!directory) return names;
+  while (const dirent* entry = readdir(directory)) names.push_back(entry->d_name);
+  closedir(directory);
+#endif
+  return names;
+}
+
+// "<stem>.<process id>.partial": the stem and the id; false for any other
+// name.
+bool ParseTemporaryName(const std::string& name, std::string& stem, unsigned long& process) {
+  const std::size_t suffix = std::char_traits<char>::length(kTemporarySuffix);
+  if (name.size() <= suffix || !SameName(name.substr(name.size() - suffix), kTemporarySuffix)) {
+    return false;
+  }
+  const std::string rest = name.substr(0, name.size() - suffix);
+  const std::size_t dot = rest.find_last_of('.');
+  if (dot == std::string::npos) return false;
+  const std::string digits = rest.substr(dot + 1);
+  if (digits.empty() || digits.size() > 10 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  process = std::stoul(digits);
+  stem = rest.substr(0, dot);
+  return true;
+}
+
+void RemoveFile(const std::string& path) noexcept {
+#ifdef _WIN32
+  DeleteFileA(path.c_str());
+#else
+  ::unlink(path.c_str());
+#endif
+}
+
 }  // namespace
 
+unsigned long CurrentProcessId() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
+
+bool ProcessIsRunning(unsigned long id) {
+  if (id == CurrentProcessId()) return true;
+#ifdef _WIN32
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+#else
+  if (id == 0 || id > 0x7fffffffUL) return false;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+#endif
+}
+
+std::vector<Temporary> TemporariesIn(const std::string& folder, const std::string& prefix,
+                                     bool exact) {
+  std::vector<Temporary> found;
+  for (const std::string& name : NamesIn(folder)) {
+    std::string stem;
+    unsigned long process = 0;
+    if (!ParseTemporaryName(name, stem, process) || stem.size() < prefix.size()) continue;
+    if (exact ? !SameName(stem, prefix) : !SameName(stem.substr(0, prefix.size()), prefix)) {
+      continue;
+    }
+    found.push_back({folder + name, process});
+  }
+  return found;
+}
+
+std::vector<Temporary> RemoveEndedTemporaries(const std::string& folder, const std::string& prefix,
+                                              bool exact) {
+  std::vector<Temporary> running;
+  for (Temporary& temporary : TemporariesIn(folder, prefix, exact)) {
+    if (temporary.process == CurrentProcessId()) continue;
+    if (ProcessIsRunning(temporary.process)) {
+      running.push_back(std::move(temporary));
+    } else {
+      RemoveFile(temporary.path);
+    }
+  }
+  return running;
+}
+
 WholeFile::WholeFile(std::string name)
-    : temporary_(name + kTemporarySuffix), name_(std::move(name)) {}
+    : temporary_(name + "." + std::to_string(CurrentProcessId()) + kTemporarySuffix),
+      name_(std::move(name)) {}
 
 WholeFile::~WholeFile() {
   if (created_ && !published_) Discard();
@@ -47,9 +162,11 @@ bool WholeFile::Open() {
 #endif
     return false;
   }
+  // What writers that were killed left of this file goes first.
+  const auto [folder, base] = SplitPath(name_);
+  RemoveEndedTemporaries(folder, base, true);
 #ifdef _WIN32
-  // No sharing: a second writer of the same file fails here instead of
-  // mixing its bytes into ours.
+  // No sharing: nothing else opens our temporary while we write it.
   const HANDLE handle = CreateFileA(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -164,11 +281,7 @@ void WholeFile::Discard() noexcept {
 #endif
     file_ = -1;
   }
-#ifdef _WIN32
-  DeleteFileA(temporary_.c_str());
-#else
-  ::unlink(temporary_.c_str());
-#endif
+  RemoveFile(temporary_);
 }
 
 }  // namespace veltrane

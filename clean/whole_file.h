@@ -1,13 +1,16 @@
 // A file that appears whole or not at all. It is written under a temporary
-// name beside its own ("<name>.partial"), flushed to the disk, closed, and
-// only then renamed. A failure, or a process killed on the way, leaves no
-// file of the final name; the temporary of a killed run is ignored by
-// everything that looks for the final name, and the next write replaces it.
+// name of its own writer beside its own ("<name>.<process id>.partial"),
+// flushed to the disk, closed, and only then renamed. A failure, or a
+// process killed on the way, leaves no file of the final name. Two
+// processes writing the same file never share a temporary; the temporary of
+// a killed run is ignored by everything that looks for the final name, and
+// the next writer of that name removes it.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace veltrane {
 
@@ -30,7 +33,8 @@ class WholeFile {
   WholeFile(const WholeFile&) = delete;
   WholeFile& operator=(const WholeFile&) = delete;
 
-  // Creates the temporary, replacing a leftover one. False when it cannot
+  // Removes the temporaries of this name that ended processes left, then
+  // creates this process's own temporary. False when it cannot
   // be created (no such folder, no right to write there, another writer
   // has it open, a folder of the final name), and OpenFailure says why.
   bool Open();
@@ -45,7 +49,8 @@ class WholeFile {
   // when that fails. Then gives the file the name `name` (the one it was
   // made for unless told otherwise). With `replace` false an existing file
   // of that name is left alone and false comes back, the data staying under
-  // the temporary name for another try. Other failures raise EInOutError.
+  // the temporary name for another try: the first writer's file is kept.
+  // Other failures raise EInOutError.
   bool Publish(bool replace);
   bool PublishAs(const std::string& name, bool replace);
 
@@ -63,5 +68,26 @@ class WholeFile {
   bool created_ = false;  // the temporary is ours to remove
   bool published_ = false;
 };
+
+// The id of this process, as temporaries carry it.
+unsigned long CurrentProcessId();
+// Whether the process of that id still runs (a process the system will not
+// tell about counts as running).
+bool ProcessIsRunning(unsigned long id);
+
+// A writer's temporary found in a folder, and the process it belongs to.
+struct Temporary {
+  std::string path;
+  unsigned long process = 0;
+};
+// The temporaries in `folder` (ending in a separator) of files whose names
+// begin with `prefix`, without regard to letter case. With `exact`, only
+// those of the file named `prefix` itself.
+std::vector<Temporary> TemporariesIn(const std::string& folder, const std::string& prefix,
+                                     bool exact);
+// Removes those of them whose process has ended; returns those still being
+// written by another running process.
+std::vector<Temporary> RemoveEndedTemporaries(const std::string& folder, const std::string& prefix,
+                                              bool exact);
 
 }  // namespace veltrane

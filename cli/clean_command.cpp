@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <thread>
 
 #include "clean/backup.h"
 #include "clean/cleaner.h"
@@ -66,22 +68,9 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
   }
 
   ScanSession session(environment, *options);
-  std::string backupFailure;
-  session.Scan([&] {
-    if (WriteBackupIfMissing(environment.registry, environment.exeFolder, &backupFailure)) {
-      environment.err << "Backup written to " << FindBackupFile(environment.exeFolder) << "\n";
-    }
-  });
-  // The window cleans after a backup it could not write; a command run
-  // unattended does not.
-  if (session.lvax.Count() > 0 && FindBackupFile(environment.exeFolder).empty()) {
-    if (backupFailure.empty()) {
-      backupFailure = "cannot write " + environment.exeFolder + kBackupWriteName;
-    }
-    environment.err << "veltrane-cli: clean: nothing was cleaned, as there is no backup: "
-                    << backupFailure << "\n";
-    return kExitFailure;
-  }
+  // The clean itself writes the backup when there is none, before it
+  // deletes anything.
+  session.Scan([] {});
 
   for (int i = 0; i < session.lvax.Count(); ++i) {
     const std::string& category = session.lvax.Row(i).CleanDetails;
@@ -95,8 +84,15 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
                        .host = session.host,
                        .registry = environment.registry,
                        .desktop = desktop,
-                       .undoFolders = UndoFolders(environment.exeFolder)};
+                       .undoFolders = UndoFolders(environment.exeFolder, environment.userFolder),
+                       .backupFolders = UndoFolders(environment.exeFolder, environment.userFolder),
+                       .wait = [](int milliseconds) {
+                         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+                       }};
   const bool cleaned = CleanCommand(context);
+  if (!context.backupFile.empty()) {
+    environment.err << "Backup written to " << context.backupFile << "\n";
+  }
   if (!context.undoFile.empty()) {
     environment.err << "Undo file written to " << context.undoFile << "\n";
   }
@@ -113,13 +109,16 @@ Command CleanCliCommand() {
           "clean command does with every row ticked, and lists the findings that remain\n"
           "and the final status text.\n"
           "First, unless it is there, it writes the backup of HKEY_CURRENT_USER\\Software,\n"
-          "backuphkcu.REG, beside veltrane-cli.exe; it is written once and never\n"
-          "replaced. Then, before it removes anything, it writes an undo file holding\n"
-          "exactly what it will remove, veltrane-undo-YYYYMMDD-HHMMSS.reg, beside\n"
-          "veltrane-cli.exe, or in %LOCALAPPDATA%\\Veltrane when that folder cannot be\n"
-          "written, and says where. 'veltrane-cli import FILE' (or the registry editor)\n"
-          "takes that clean back; undo several cleans newest first. Nothing is removed\n"
-          "when the backup or the undo file cannot be written.\n"
+          "backuphkcu.REG, beside veltrane-cli.exe, or in %LOCALAPPDATA%\\Veltrane when\n"
+          "that folder cannot be written; it is written once and never replaced, and\n"
+          "one in either place counts. While another Veltrane writes it, clean waits\n"
+          "(a minute at most). Then, before it removes anything, it writes an undo\n"
+          "file holding exactly what it will remove, veltrane-undo-YYYYMMDD-HHMMSS.reg,\n"
+          "beside veltrane-cli.exe, or in %LOCALAPPDATA%\\Veltrane when that folder\n"
+          "cannot be written, and says where each file went. 'veltrane-cli import\n"
+          "FILE' (or the registry editor) takes that clean back; undo several cleans\n"
+          "newest first. Nothing is removed when the backup or the undo file cannot be\n"
+          "written.\n"
           "\n"
           "Options:\n"
           "  --skip CHECK  leaves the findings of CHECK (invalid_filepath, hkcuext,\n"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "clean/undo_file.h"
 #include "registry/registry_api.h"
 #include "scan/file_probe.h"
 
@@ -28,6 +29,9 @@ struct Environment {
   std::ostream& out;
   std::ostream& err;
   std::string exeFolder;  // the executable's folder, with its trailing backslash
+  // Where the backup and undo files go when exeFolder takes none
+  // (PerUserUndoFolder); empty: nowhere else.
+  std::string userFolder = PerUserUndoFolder();
 };
 
 // A command's arguments never hold a help option (-h, --help, /?) before

@@ -21,7 +21,7 @@ class ConsoleHost final : public ScanHost {
   void ProcessMessages() override {}
   void Pause(int) override {}
 
-  const std::string& Status() const { return status_; }
+  std::string Status() const override { return status_; }
   int Position() const { return position_; }
 
  private:

@@ -12,6 +12,8 @@ class ScanHost {
  public:
   virtual ~ScanHost() = default;
   virtual void SetStatus(const std::string& text) = 0;
+  // The text the status line shows (or will show at its next repaint).
+  virtual std::string Status() const = 0;
   // The progress bar's rules hold: a position below its minimum (0) and a
   // maximum below its minimum are ignored.
   virtual void SetProgressPosition(int position) = 0;

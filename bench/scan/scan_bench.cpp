@@ -40,6 +40,7 @@ namespace {
 class QuietHost final : public ScanHost {
  public:
   void SetStatus(const std::string&) override {}
+  std::string Status() const override { return {}; }
   void SetProgressPosition(int) override {}
   void SetProgressMax(int value) override { maximum_ = value; }
   int ProgressMax() const override { return maximum_; }

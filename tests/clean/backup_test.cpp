@@ -77,7 +77,10 @@ TEST_F(BackupTest, CutOffBackupIsRemoved) {
   }
   {
     FileSizeLimit limit(300);
-    EXPECT_THROW(WriteBackupIfMissing(api_, Folder()), EInOutError);
+    std::string failure;
+    EXPECT_FALSE(WriteBackupIfMissing(api_, Folder(), &failure));
+    EXPECT_NE(failure.find("the backup could not be written to " + Folder()), std::string::npos)
+        << failure;
   }
   EXPECT_EQ(FindBackupFile(Folder()), "");
   EXPECT_FALSE(std::filesystem::exists(Folder() + kBackupWriteName));
@@ -103,6 +106,80 @@ TEST_F(BackupTest, ExportInterruptedAtAnyCallLeavesNoBackup) {
   EXPECT_TRUE(WriteBackupIfMissing(api_, Folder()));
   EXPECT_EQ(ReadFile(FindBackupFile(Folder())), whole);
 }
+
+// The program's folder first, then the per-user one; a backup in either is
+// the backup.
+TEST_F(BackupTest, GoesToTheUserFolderWhenTheProgramsFolderTakesNoFile) {
+  WriteFile(Folder() + "file", "");
+  const std::string refusing = Folder() + "file/program/";  // its parent is a file
+  TempFolder user;
+  const std::string own = user.Path() + "Veltrane/";  // made on first use
+
+  BackupOutcome outcome = EnsureBackup(api_, {refusing, own});
+  EXPECT_EQ(outcome.state, BackupOutcome::kWritten);
+  EXPECT_EQ(outcome.file, own + kBackupWriteName);
+  EXPECT_NE(ReadFile(outcome.file).find("Software\\Vendor]"), std::string::npos);
+
+  // Found there by the next attempt, even with the program's folder
+  // writable again: never written twice.
+  outcome = EnsureBackup(api_, {Folder(), own});
+  EXPECT_EQ(outcome.state, BackupOutcome::kFound);
+  EXPECT_EQ(outcome.file, own + kBackupWriteName);
+  EXPECT_EQ(FindBackupFile(Folder()), "");
+
+  // No place at all: the reason names every folder tried.
+  outcome = EnsureBackup(api_, {refusing, Folder() + "file/user/"});
+  EXPECT_EQ(outcome.state, BackupOutcome::kFailed);
+  EXPECT_EQ(outcome.failure.rfind("the backup could not be written to " + refusing + " or " +
+                                      Folder() + "file/user/ (cannot create ",
+                                  0),
+            0u)
+      << outcome.failure;
+}
+
+#ifndef _WIN32
+// Each writer has a temporary of its own, named by its process: process 1
+// always runs, and no process has the highest id.
+TEST_F(BackupTest, AnotherWriterIsWaitedForAndAnEndedOnesTemporaryRemoved) {
+  const std::string ended = Folder() + kBackupWriteName + ".2147483646.partial";
+  const std::string running = Folder() + kBackupWriteName + ".1.partial";
+  WriteFile(ended, "half");
+  WriteFile(running, "half");
+
+  BackupOutcome outcome = EnsureBackup(api_, {Folder()});
+  EXPECT_EQ(outcome.state, BackupOutcome::kBusy);
+  EXPECT_EQ(outcome.failure,
+            "another Veltrane is writing the backup (process 1, in " + Folder() + ")");
+  EXPECT_FALSE(std::filesystem::exists(ended));
+  EXPECT_TRUE(std::filesystem::exists(running));
+
+  // It finishes while this one waits: its backup is the backup.
+  int waits = 0;
+  outcome = EnsureBackup(api_, {Folder()}, [&](int) {
+    if (++waits < 3) return;
+    WriteFile(Folder() + kBackupWriteName, "theirs");
+    std::filesystem::remove(running);
+  });
+  EXPECT_EQ(outcome.state, BackupOutcome::kFound);
+  EXPECT_EQ(waits, 3);
+  EXPECT_EQ(ReadFile(outcome.file), "theirs");
+
+  // It never finishes: the wait has a bound.
+  std::filesystem::remove(outcome.file);
+  WriteFile(running, "half");
+  waits = 0;
+  outcome = EnsureBackup(
+      api_, {Folder()}, [&](int) { ++waits; }, 300);
+  EXPECT_EQ(outcome.state, BackupOutcome::kBusy);
+  EXPECT_EQ(waits, 3);
+  EXPECT_EQ(FindBackupFile(Folder()), "");
+
+  // It ended without a backup: this one writes it.
+  std::filesystem::rename(running, ended);
+  EXPECT_EQ(EnsureBackup(api_, {Folder()}).state, BackupOutcome::kWritten);
+  EXPECT_FALSE(std::filesystem::exists(ended));
+}
+#endif
 
 TEST(ExecutableFolderTest, EndsInASeparatorAndHoldsThisProgram) {
   const std::string folder = ExecutableFolder();

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/text.h"
+#include "clean/backup.h"
 #include "clean/reg_import.h"
 #include "clean/undo_file.h"
 #include "registry/memory_registry.h"
@@ -72,8 +73,10 @@ class CleanerTest : public ::testing::Test {
 
   bool Clean(RegistryApi& registry) {
     CleanContext context{lvax_, lv2_, host_, registry, desktop_, 77, undoFolders_};
+    context.backupFolders = backupFolders_;
     const bool cleaned = CleanCommand(context);
     undoFile_ = context.undoFile;
+    backupFile_ = context.backupFile;
     return cleaned;
   }
 
@@ -94,7 +97,8 @@ class CleanerTest : public ::testing::Test {
   RecordingDesktop desktop_;
   TempFolder undo_;
   std::vector<std::string> undoFolders_{undo_.Path()};
-  std::string undoFile_;
+  std::optional<std::vector<std::string>> backupFolders_;
+  std::string undoFile_, backupFile_;
 };
 
 // A value whose own name is "(Default)" is deleted; the key's unnamed
@@ -324,7 +328,7 @@ TEST_F(CleanerTest, NoUndoFileNoDeletion) {
   EXPECT_FALSE(Clean(*api_));
   EXPECT_EQ(Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
   EXPECT_EQ(lvax_.Rows(), rows);
-  EXPECT_EQ(host_.status, "Cleaning Registry");
+  EXPECT_EQ(host_.status, "Ready") << "the status line reads as before the clean";
   const auto boxes = desktop_.Of(RecordingDesktop::kBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text.rfind("Nothing was cleaned: the undo file could not be written to ", 0),
@@ -340,6 +344,47 @@ TEST_F(CleanerTest, NoUndoFileNoDeletion) {
   EXPECT_TRUE(Clean(*api_));
   EXPECT_EQ(undoFile_, "");
   EXPECT_EQ(UndoFileCount(), 0);
+}
+
+TEST_F(CleanerTest, WritesTheBackupFirstAndCleansNothingWithNoPlaceForIt) {
+  const TreeKey before = Seeded();
+  const std::vector<Finding> rows = {Row(kCategoryTypedUrl, "url1", "\\TypedURLs")};
+  lvax_.Assign(rows);
+  WriteFile(undo_.Path() + "file", "");
+  const std::string program = undo_.Path() + "file/program/", user = undo_.Path() + "file/user/";
+  backupFolders_ = {program, user};
+  EXPECT_FALSE(Clean(*api_));
+  EXPECT_EQ(Difference(before, ReadTree(*api_, kHkeyCurrentUser, base_.Path())), "");
+  EXPECT_EQ(lvax_.Rows(), rows);
+  EXPECT_EQ(host_.status, "Ready");
+  const auto boxes = desktop_.Of(RecordingDesktop::kBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind("Nothing was cleaned: the backup could not be written to " +
+                                    program + " or " + user + " (cannot create ",
+                                0),
+            0u)
+      << boxes[0].text;
+  EXPECT_EQ(UndoFileCount(), 0);
+
+  // With a place, the backup holds what the clean then deletes.
+  backupFolders_ = {undo_.Path()};
+  EXPECT_TRUE(Clean(*api_));
+  EXPECT_EQ(backupFile_, undo_.Path() + kBackupWriteName);
+  EXPECT_NE(ReadFile(backupFile_).find("\"url1\"=\"http://a/\""), std::string::npos);
+  EXPECT_FALSE(seed_.Exists(base_.Path() + "\\TypedURLs", "url1"));
+  EXPECT_EQ(UndoFileCount(), 1);
+}
+
+TEST(FallbackNoticeTest, NamesWhatWentToTheUserFolder) {
+  const std::string program = "C:\\Program Files\\Veltrane\\", user = "C:\\Users\\me\\Veltrane\\";
+  EXPECT_EQ(FallbackNotice(program, program + "backuphkcu.REG", program + "u.reg"), "");
+  EXPECT_EQ(FallbackNotice(program, "", ""), "");
+  EXPECT_EQ(FallbackNotice(program, user + "backuphkcu.REG", user + "u.reg"),
+            "The backup and the undo file of this clean could not be written beside the program, "
+            "in C:\\Program Files\\Veltrane\\, and went to C:\\Users\\me\\Veltrane\\ instead.");
+  EXPECT_EQ(FallbackNotice(program, program + "backuphkcu.REG", user + "u.reg")
+                .rfind("The undo file of this clean could not", 0),
+            0u);
 }
 
 TEST(UndoFileTest, CleansOfTheSameSecondGetFilesOfTheirOwn) {

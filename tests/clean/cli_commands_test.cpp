@@ -57,9 +57,10 @@ class CliCommandsTest : public ::testing::Test {
   MemoryRegistry registry_;
   RegistrySeed user_{registry_};
   MemoryFileSystem files_;
-  TempFolder folder_;
+  TempFolder folder_, userFolder_;
   std::ostringstream out_, err_;
-  cli::Environment environment_{registry_, files_, out_, err_, folder_.Path()};
+  cli::Environment environment_{registry_, files_,         out_,
+                                err_,      folder_.Path(), userFolder_.Path() + "Veltrane/"};
 };
 
 TEST_F(CliCommandsTest, CleanBacksUpThenCleansAllButTheSkippedChecks) {
@@ -91,15 +92,27 @@ TEST_F(CliCommandsTest, CleanWithNothingFoundWritesNoBackup) {
   EXPECT_EQ(FindBackupFile(folder_.Path()), "");
 }
 
-TEST_F(CliCommandsTest, CleanCleansNothingWithoutABackup) {
+TEST_F(CliCommandsTest, CleanBacksUpToTheUserFolderOrCleansNothing) {
   SeedFindings();
-  environment_.exeFolder = folder_.Path() + "no such folder/";
+  // Folders that cannot be made: their parent is a file.
+  WriteFile(folder_.Path() + "file", "");
+  environment_.exeFolder = folder_.Path() + "file/program/";
+  const std::string user = environment_.userFolder;
+  environment_.userFolder = folder_.Path() + "file/Veltrane/";
   EXPECT_EQ(Run({"clean"}), 1);
   EXPECT_THAT(err_.str(),
-              EndsWith("veltrane-cli: clean: nothing was cleaned, as there is no backup: "
-                       "cannot create " +
-                       environment_.exeFolder + "backuphkcu.REG: " + NoSuchFolderWords() + "\n"));
+              HasSubstr("veltrane-cli: clean: Nothing was cleaned: the backup could "
+                        "not be written to " +
+                        environment_.exeFolder + " or " + environment_.userFolder +
+                        " (cannot create " + environment_.exeFolder + "backuphkcu.REG: "));
   EXPECT_EQ(Tree(kTyped).values.count("url1"), 1u);
+
+  environment_.userFolder = user;
+  EXPECT_EQ(Run({"clean"}), 0);
+  EXPECT_THAT(err_.str(), HasSubstr("Backup written to " + user + "backuphkcu.REG\n"));
+  EXPECT_THAT(err_.str(), HasSubstr("Undo file written to " + user + "veltrane-undo-"));
+  EXPECT_THAT(ReadFile(user + "backuphkcu.REG"), HasSubstr("\"url1\"=\"http://example.com/\""));
+  EXPECT_EQ(Tree(kTyped).values.count("url1"), 0u);
 }
 
 TEST_F(CliCommandsTest, RefusesBadArgumentsPointingToTheCommandsHelp) {

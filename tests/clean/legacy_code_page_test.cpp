@@ -11,6 +11,7 @@
 #include "clean/cleaner.h"
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
+#include "clean/whole_file.h"
 #include "scan/scan_all.h"
 #include "scan/win32_file_probe.h"
 #include "tests/support/files.h"
@@ -83,7 +84,7 @@ TEST_F(LegacyCodePage, TheExportFailsAndNamesTheKeyRatherThanWriteAStandIn) {
                   HasSubstr("'HKEY_CURRENT_USER\\Software\\Vendor': a name or text there has no "
                             "exact form in the program's code page")));
   EXPECT_EQ(ReadFile(file), "") << "no backup at all";
-  EXPECT_EQ(ReadFile(file + ".partial"), "");
+  EXPECT_TRUE(TemporariesIn(folder.Path(), "backup.reg", true).empty());
 }
 
 TEST_F(LegacyCodePage, TheCleanDeletesNothingItsUndoFileCannotHold) {

@@ -30,6 +30,7 @@ class RestoreTest : public ::testing::Test {
                            folder_.Path(), underWine, [this](int ms) { waits_.push_back(ms); }};
     context.pollMs = 100;
     context.timeoutMs = 2000;
+    context.userFolder = UserFolder();
     return RestoreFromBackup(context);
   }
 
@@ -47,6 +48,12 @@ class RestoreTest : public ::testing::Test {
       RegImportError error;
       ImportRegFile(api_, FindBackupFile(folder_.Path()), summary, error);
     };
+  }
+
+  std::string UserFolder() const { return folder_.Path() + "user/"; }
+  // The box of a restore of `file` that took effect.
+  static std::string Completed(const std::string& file) {
+    return std::string(kRestoreComplete) + "\n\nRestored from " + file + ".";
   }
 
   MemoryRegistry api_;
@@ -111,7 +118,7 @@ TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
 
     const auto boxes = desktop_.Of(kBox);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "     Restore Complete       ");
+    EXPECT_EQ(boxes[0].text, Completed(FindBackupFile(folder_.Path())));
     EXPECT_EQ(boxes[0].verb, "Veltrane");
     EXPECT_EQ(boxes[0].number, kMbOk | kMbIconInformation);
     EXPECT_EQ(desktop_.calls.back().kind, kBox);
@@ -142,7 +149,8 @@ TEST_F(RestoreTest, NoBackupStartsNothing) {
     EXPECT_TRUE(desktop_.Of(kShell).empty());
     ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
     EXPECT_EQ(desktop_.Of(kBox)[0].text,
-              "The backup could not be restored: there is no backuphkcu.reg in " + folder_.Path());
+              "The backup could not be restored: there is no backuphkcu.reg in " + folder_.Path() +
+                  " or " + UserFolder());
   }
 }
 
@@ -181,7 +189,7 @@ TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
   EXPECT_TRUE(desktop_.Of(kShell).empty());
   EXPECT_TRUE(desktop_.Of(kFind).empty());
   ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
-  EXPECT_EQ(desktop_.Of(kBox)[0].text, kRestoreComplete);
+  EXPECT_EQ(desktop_.Of(kBox)[0].text, Completed(FindBackupFile(folder_.Path())));
   EXPECT_EQ(ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"), Sz("C:\\kept"));
 }
 
@@ -205,8 +213,32 @@ TEST_F(RestoreTest, AnEarlierBackupInWindows1252RestoresExactly) {
     WriteFile(folder_.Path() + "backuphkcu.reg", earlier);
     if (!underWine) BackupAndEditor();
     EXPECT_EQ(Restore(underWine), RestoreResult::kRestored);
-    EXPECT_EQ(desktop_.Of(kBox).back().text, kRestoreComplete);
+    EXPECT_EQ(desktop_.Of(kBox).back().text, Completed(folder_.Path() + "backuphkcu.reg"));
     EXPECT_EQ(Difference(expected, ReadTree(api_, kHkeyCurrentUser, "Software\\Café €")), "");
+  }
+}
+
+// A backup that had to go to the per-user folder is restored from there,
+// by name, with the editor started in that folder.
+TEST_F(RestoreTest, TheBackupInTheUserFolderIsRestoredAndNamed) {
+  SetProductName("Microsoft Windows 10");
+  RegistrySeed(api_).Text("Software\\Vendor", "path", "C:\\kept");
+  ASSERT_TRUE(WriteBackupIfMissing(api_, UserFolder()));
+  for (const bool underWine : {true, false}) {
+    TRegistry(api_).RemoveKey("\\Software\\Vendor");
+    desktop_ = RecordingDesktop();
+    if (!underWine) {
+      desktop_.onPost = [this](unsigned message) {
+        ImportSummary summary;
+        RegImportError error;
+        if (message == kWmKeyDown)
+          ImportRegFile(api_, FindBackupFile(UserFolder()), summary, error);
+      };
+    }
+    EXPECT_EQ(Restore(underWine), RestoreResult::kRestored);
+    EXPECT_EQ(desktop_.Of(kBox).back().text, Completed(UserFolder() + kBackupWriteName));
+    if (!underWine) EXPECT_EQ(desktop_.Of(kShell)[0].folder, UserFolder());
+    EXPECT_EQ(RegistrySeed(api_).Read("Software\\Vendor", "path"), Sz("C:\\kept"));
   }
 }
 

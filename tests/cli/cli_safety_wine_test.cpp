@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
+
 #include "clean/backup.h"
 #include "clean/reg_export.h"
+#include "clean/whole_file.h"
 #include "tests/support/files.h"
 #include "tests/support/registry_seed.h"
 #include "tests/support/run_program.h"
@@ -106,29 +109,66 @@ class CleanOnWine : public ::testing::Test {
   SavedKey recentDocs_{registry_, kHkeyCurrentUser, std::string(kExplorer) + "\\RecentDocs"};
 };
 
-// Starts the clean and ends it by force the moment `file` appears.
-// False when the clean ended before the file showed.
-bool KillCleanWhenFileAppears(const std::string& exe, const std::string& file) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string line = "\"" + exe + "\" clean";
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process)) {
-    return false;
-  }
-  bool seen = false;
-  while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-    if (Exists(file)) {
-      TerminateProcess(process.hProcess, 9);
-      seen = true;
-      break;
+// A clean started and not waited for, its output dropped.
+class RunningClean {
+ public:
+  explicit RunningClean(const std::string& exe) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    nul_ = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = nul_;
+    PROCESS_INFORMATION process{};
+    std::string line = "\"" + exe + "\" clean";
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                       nullptr, &startup, &process)) {
+      CloseHandle(process.hThread);
+      process_ = process.hProcess;
     }
   }
-  WaitForSingleObject(process.hProcess, 30000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return seen;
+  ~RunningClean() {
+    if (process_) {
+      WaitForSingleObject(process_, 120000);
+      CloseHandle(process_);
+    }
+    if (nul_ != INVALID_HANDLE_VALUE) CloseHandle(nul_);
+  }
+  RunningClean(const RunningClean&) = delete;
+  RunningClean& operator=(const RunningClean&) = delete;
+
+  HANDLE Process() const { return process_; }
+  bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  // The exit code once it has ended (two minutes at most); -1 if it never started.
+  long ExitCode() const {
+    DWORD code = static_cast<DWORD>(-1);
+    if (process_ && WaitForSingleObject(process_, 120000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process_, &code);
+    }
+    return static_cast<long>(code);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  HANDLE nul_ = INVALID_HANDLE_VALUE;
+};
+
+// Starts the clean and ends it by force the moment `appeared` holds.
+// False when the clean ended before.
+bool KillCleanWhen(const std::string& exe, const std::function<bool()>& appeared) {
+  const RunningClean clean(exe);
+  while (clean.Running()) {
+    if (appeared()) {
+      TerminateProcess(clean.Process(), 9);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The backup's temporaries of any writer in `folder`.
+bool BackupTemporaryIn(const std::string& folder) {
+  return !TemporariesIn(folder, kBackupWriteName, true).empty();
 }
 
 TEST_F(CleanOnWine, KilledWhileWritingItsBackupLeavesNoneOrAWholeOne) {
@@ -141,28 +181,67 @@ TEST_F(CleanOnWine, KilledWhileWritingItsBackupLeavesNoneOrAWholeOne) {
   SeedFindings("1");
   const std::string reference =
       WithoutFontCodePages(ExportKeyToText(registry_, kHkeyCurrentUser, "Software"));
-  const std::string temporary = program_.Path() + kBackupWriteName + ".partial";
 
   // Killed half-way through the backup: no backup at all, so that the next
-  // clean writes one, replacing the half-written temporary.
-  ASSERT_TRUE(KillCleanWhenFileAppears(Exe(), temporary)) << "the clean ended first";
+  // clean writes one, removing the half-written temporary.
+  ASSERT_TRUE(KillCleanWhen(Exe(), [&] { return BackupTemporaryIn(program_.Path()); }))
+      << "the clean ended first";
+  ASSERT_TRUE(BackupTemporaryIn(program_.Path()));
   EXPECT_EQ(FindBackupFile(program_.Path()), "");
   EXPECT_EQ(user_.Read(own_.Path(), "gone1"), Sz(Drive() + "gone1.exe")) << "cleaned unbacked";
   std::string err;
   ASSERT_EQ(Clean(err), 0) << err;
   EXPECT_EQ(WithoutFontCodePages(ReadFile(FindBackupFile(program_.Path()))), reference);
-  EXPECT_FALSE(Exists(temporary));
+  EXPECT_FALSE(BackupTemporaryIn(program_.Path())) << "the killed clean's temporary stayed";
 
   // Killed the moment the backup has its name: it is whole.
   DeleteFileA(FindBackupFile(program_.Path()).c_str());
   SeedFindings("2");
   const std::string second =
       WithoutFontCodePages(ExportKeyToText(registry_, kHkeyCurrentUser, "Software"));
-  ASSERT_TRUE(KillCleanWhenFileAppears(Exe(), program_.Path() + kBackupWriteName));
+  ASSERT_TRUE(KillCleanWhen(Exe(), [&] { return Exists(program_.Path() + kBackupWriteName); }));
   EXPECT_EQ(WithoutFontCodePages(ReadFile(FindBackupFile(program_.Path()))), second);
   ASSERT_EQ(Clean(err), 0) << err;
   EXPECT_EQ(WithoutFontCodePages(ReadFile(FindBackupFile(program_.Path()))), second)
       << "the backup was replaced";
+}
+
+// Two cleans started together: the second waits for the first one's backup
+// rather than write over it or fail; the backup is whole and holds the
+// registry before either clean, and the two undo files between them hold
+// every deletion.
+TEST_F(CleanOnWine, TwoCleansAtOnceLeaveOneWholeBackupAndEveryDeletionUndoable) {
+  for (int i = 0; i < 1500; ++i) {
+    user_.Text(
+        own_.Path() + "\\Vendor " + std::to_string(i % 30) + "\\Setting " + std::to_string(i),
+        "Text", "Some setting text " + std::to_string(i));
+  }
+  SeedFindings("1");
+  const TreeKey expected = Software();
+  const std::string reference =
+      WithoutFontCodePages(ExportKeyToText(registry_, kHkeyCurrentUser, "Software"));
+  {
+    const RunningClean first(Exe()), second(Exe());
+    EXPECT_EQ(first.ExitCode(), 0);
+    EXPECT_EQ(second.ExitCode(), 0);
+  }
+  EXPECT_EQ(WithoutFontCodePages(ReadFile(FindBackupFile(program_.Path()))), reference);
+  EXPECT_FALSE(BackupTemporaryIn(program_.Path()));
+  EXPECT_FALSE(user_.Exists(own_.Path(), "gone1"));
+  EXPECT_FALSE(user_.Exists(kTypedUrls, "url1"));
+
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((program_.Path() + "veltrane-undo-*.reg").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no undo file";
+  std::vector<std::string> undoFiles;
+  do {
+    undoFiles.push_back(program_.Path() + found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  for (const std::string& undo : undoFiles) {
+    ASSERT_EQ(RunProgram("regedit.exe /s \"" + undo + "\""), 0) << undo;
+  }
+  EXPECT_EQ(Difference(expected, Software()), "");
 }
 
 TEST_F(CleanOnWine, TwoCleansUndoneNewestFirstWithTheRegistryEditor) {

@@ -25,6 +25,7 @@ class RecordingHost : public ScanHost {
     status = text;
     events.push_back({kStatus, text, 0});
   }
+  std::string Status() const override { return status; }
   void SetProgressPosition(int value) override {
     if (value < 0) return;
     position = value;

@@ -10,12 +10,13 @@ AppProcess::AppProcess(const std::string& exe) : exe_(WindowsPath(exe)) {}
 
 AppProcess::~AppProcess() { Close(); }
 
-bool AppProcess::Start() {
+bool AppProcess::Start(const std::function<void()>& afterCopy) {
   const std::string copy = Folder() + "veltrane.exe";
   if (!CopyFileA(exe_.c_str(), copy.c_str(), FALSE)) {
     failure_ = "cannot copy " + exe_ + " to " + copy;
     return false;
   }
+  if (afterCopy) afterCopy();
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

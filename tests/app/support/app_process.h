@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "tests/support/throwaway.h"
@@ -22,7 +23,8 @@ class AppProcess {
 
   // Copies and starts the program, and waits until its main window shows
   // "Ready". False, with the reason in Failure(), when it does not.
-  bool Start();
+  // `afterCopy` runs between the copy and the start.
+  bool Start(const std::function<void()>& afterCopy = {});
   const std::string& Failure() const { return failure_; }
 
   HWND Main() const { return main_; }
