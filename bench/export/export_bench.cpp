@@ -4,8 +4,12 @@
 // natively. Also counts registry calls and the export's peak heap use.
 //
 //   export_bench [keys] [--cyrillic]
+//   export_bench --big-import MB
 //
 // --cyrillic gives a third of the tree's names and texts in Cyrillic.
+// --big-import writes a file of about MB megabytes (keys of one 40 KiB
+// binary value each, as the export writes them) and times ImportRegFile of
+// it, with its peak heap and the process's peak working set.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -94,6 +98,68 @@ double RunEditor(const std::string& key, const std::string& file) {
 }
 #endif
 
+// One key line and a 40 KiB binary value, wrapped as the export wraps it.
+void AppendBigKey(std::string& text, const std::string& top, int index) {
+  static const char* const kHex = "0123456789abcdef";
+  text += "\r\n[HKEY_CURRENT_USER\\" + top + "\\Key " + std::to_string(index) + "]\r\n";
+  std::string line = "\"Blob\"=hex:";
+  for (int b = 0; b < 40960; ++b) {
+    const auto byte = static_cast<unsigned>((index * 131 + b * 7) & 0xFF);
+    line += kHex[byte >> 4];
+    line += kHex[byte & 15];
+    if (b + 1 < 40960) line += ',';
+    if (line.size() > 76 && b + 1 < 40960) {
+      text += line + "\\\r\n";
+      line = "  ";
+    }
+  }
+  text += line + "\r\n";
+}
+
+void PrintPeakWorkingSet() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  std::printf("process peak working set: %zu KiB\n", counters.PeakWorkingSetSize / 1024);
+#endif
+}
+
+// The import of one big file into a fresh key: time and memory.
+int BigImport(RegistryApi& api, const std::string& top, const std::string& fileName,
+              int megabytes) {
+  using Clock = std::chrono::steady_clock;
+  {
+    std::FILE* file = std::fopen(fileName.c_str(), "wb");
+    if (!file) return 1;
+    std::fputs("REGEDIT4\r\n", file);
+    std::string text;
+    long long written = 0;
+    for (int index = 0; written < megabytes * 1000000LL; ++index) {
+      text.clear();
+      AppendBigKey(text, top, index);
+      std::fwrite(text.data(), 1, text.size(), file);
+      written += static_cast<long long>(text.size());
+    }
+    std::fclose(file);
+    std::printf("wrote %s: %lld bytes\n", fileName.c_str(), written);
+  }
+  ImportSummary summary;
+  RegImportError error;
+  bench::ResetHeapPeak();
+  const std::size_t base = bench::HeapInUse();
+  const auto start = Clock::now();
+  const bool imported = ImportRegFile(api, fileName, summary, error);
+  std::printf("ImportRegFile of the big file: %.2f s, %zu keys, %zu values%s\n",
+              Seconds(Clock::now() - start), summary.keys, summary.values,
+              imported ? "" : (" FAILED: " + error.Text()).c_str());
+  std::printf("import peak heap: %zu bytes\n", bench::HeapPeak() - base);
+  PrintPeakWorkingSet();
+  std::remove(fileName.c_str());
+  TRegistry registry(api);
+  registry.RemoveKey("\\" + top);
+  return imported ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace veltrane
 
@@ -101,8 +167,11 @@ int main(int argc, char** argv) {
   using namespace veltrane;
   using Clock = std::chrono::steady_clock;
   int keys = 10000;
+  int bigImport = 0;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--cyrillic") {
+    if (std::string(argv[i]) == "--big-import" && i + 1 < argc) {
+      bigImport = std::atoi(argv[++i]);
+    } else if (std::string(argv[i]) == "--cyrillic") {
       cyrillicTree = true;
     } else {
       keys = std::atoi(argv[i]);
@@ -121,6 +190,7 @@ int main(int argc, char** argv) {
   const std::string ours = "/tmp/veltrane-bench-ours.reg";
 #endif
   CountingRegistry api(real);
+  if (bigImport > 0) return BigImport(api, top, ours, bigImport);
   const auto seedStart = Clock::now();
   Seed(api, top, keys);
   std::printf("seeded %d keys, %d values in %.2f s\n", keys, keys * 7,
@@ -158,9 +228,7 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(calls), fileSize);
   std::printf("export peak heap: %zu bytes\n", peak);
 #ifdef _WIN32
-  PROCESS_MEMORY_COUNTERS counters{};
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  std::printf("process peak working set: %zu KiB\n", counters.PeakWorkingSetSize / 1024);
+  PrintPeakWorkingSet();
   std::printf("regedit /e: %.3f s (best of 2, process start included)\n", bestEditor);
   std::printf("regedit /e of a key with no subkeys: %.3f s (its start-up)\n", editorStartUp);
   std::printf("ratio export / regedit: %.2f (%.2f against regedit less its start-up)\n",
