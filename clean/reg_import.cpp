@@ -13,6 +13,13 @@
 #include "registry/typed_value.h"
 #include "registry/unique_key.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace veltrane {
 namespace {
 
@@ -197,6 +204,40 @@ bool NamesAreWhole(const std::vector<RegOperation>& operations, RegImportError& 
   return true;
 }
 
+// Opens the file for reading. A pipe with no writer opens at once rather
+// than waiting for one: it is refused anyway.
+UniqueFile OpenForReading(const std::string& fileName) {
+#ifdef _WIN32
+  return UniqueFile(std::fopen(fileName.c_str(), "rb"));
+#else
+  const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  UniqueFile file(::fdopen(descriptor, "rb"));
+  if (!file) ::close(descriptor);
+  return file;
+#endif
+}
+
+// What the open file is when it is not a regular file ("a pipe"), with
+// its size in `size`; null for a regular file. A pipe or a device has no
+// end to read up to, and a folder no text.
+const char* NotARegularFile(std::FILE* file, std::uint64_t& size) {
+#ifdef _WIN32
+  struct _stat64 facts;
+  if (_fstat64(_fileno(file), &facts) != 0) return "something other than a file";
+#else
+  struct stat facts;
+  if (::fstat(fileno(file), &facts) != 0) return "something other than a file";
+#endif
+  size = static_cast<std::uint64_t>(facts.st_size);
+  if (S_ISREG(facts.st_mode)) return nullptr;
+  if (S_ISDIR(facts.st_mode)) return "a folder";
+  if (S_ISFIFO(facts.st_mode)) return "a pipe";
+  if (S_ISCHR(facts.st_mode) || S_ISBLK(facts.st_mode)) return "a device";
+  return "something other than a file";
+}
+
 std::string Sentence(std::string text) {
   if (!text.empty() && text.back() != '.') text.push_back('.');
   return text;
@@ -205,11 +246,15 @@ std::string Sentence(std::string text) {
 }  // namespace
 
 bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summary,
-                   RegImportError& error) {
+                   RegImportError& error, ImportUndo* undo) {
   summary = ImportSummary{};
   std::vector<RegOperation> operations;
   if (!ParseRegFile(bytes, ReadAnsiCodePage(api), operations, error) ||
       !NamesAreWhole(operations, error)) {
+    error.message = Sentence(error.message) + " Nothing was changed.";
+    return false;
+  }
+  if (undo && !WriteImportUndo(api, operations, *undo, error)) {
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }
@@ -235,32 +280,64 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
                      ", so the registry still differs from before: ";
     for (std::size_t i = 0; i < left.size(); ++i) error.message += (i ? "; " : "") + left[i];
     error.message += ".";
+    if (undo && !undo->file.empty()) {
+      error.message += " Importing " + undo->file + " puts back the rest.";
+    }
   }
   return false;
 }
 
 bool ReadRegFile(const std::string& fileName, std::string& bytes, RegImportError& error) {
   bytes.clear();
-  UniqueFile file(std::fopen(fileName.c_str(), "rb"));
+  UniqueFile file = OpenForReading(fileName);
   if (!file) {
     error = {0, FileFailure("open", fileName, LastLibraryFileError())};
     return false;
   }
-  char chunk[1 << 16];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
+  std::uint64_t size = 0;
+  if (const char* what = NotARegularFile(file.get(), size)) {
+    error = {0, "cannot read " + fileName + ": it is " + what + ", not a file."};
+    return false;
+  }
+  const auto tooLarge = [&] {
+    bytes = std::string();
+    error = {0, "cannot read " + fileName + ": it holds more than " +
+                    std::to_string(kMostImportBytes) +
+                    " bytes (1 GiB), the most a file to import may hold."};
+    return false;
+  };
+  if (size > kMostImportBytes) return tooLarge();
+  // One byte more than the file holds, to see whether it grew meanwhile;
+  // whatever it does, no more than the bound is ever read.
+  bytes.resize(static_cast<std::size_t>(size) + 1);
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == bytes.size()) {
+      if (filled > kMostImportBytes) return tooLarge();
+      bytes.resize(static_cast<std::size_t>(
+          std::min<std::uint64_t>(kMostImportBytes + 1, filled + filled / 2 + (1 << 16))));
+    }
+    const std::size_t count =
+        std::fread(bytes.data() + filled, 1, bytes.size() - filled, file.get());
+    if (count == 0) break;
+    filled += count;
+  }
   if (std::ferror(file.get())) {
+    bytes = std::string();
     error = {0, FileFailure("read", fileName, LastLibraryFileError())};
     return false;
   }
+  if (filled > kMostImportBytes) return tooLarge();
+  bytes.resize(filled);
   return true;
 }
 
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
-                   RegImportError& error) {
+                   RegImportError& error, ImportUndo* undo) {
   summary = ImportSummary{};
+  if (undo) undo->file.clear();
   std::string bytes;
-  return ReadRegFile(fileName, bytes, error) && ImportRegText(api, bytes, summary, error);
+  return ReadRegFile(fileName, bytes, error) && ImportRegText(api, bytes, summary, error, undo);
 }
 
 }  // namespace veltrane

@@ -1,6 +1,10 @@
 // The importer applies a file all or nothing: whichever registry call
-// fails, the registry reads afterwards exactly as before.
+// fails, the registry reads afterwards exactly as before; and however it
+// ends, its undo file puts the registry back.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
 
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
@@ -13,6 +17,40 @@
 
 namespace veltrane::testing {
 namespace {
+
+// What a killed process leaves: the import stops at its `killAt`th change
+// (1 first) and puts nothing back, as Killed is no error it handles.
+struct Killed {};
+class KillingRegistry final : public ForwardingRegistry {
+ public:
+  KillingRegistry(RegistryApi& inner, int killAt) : ForwardingRegistry(inner), killAt_(killAt) {}
+  int changes = 0;
+
+  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
+                   std::uint32_t* d) override {
+    Change();
+    return ForwardingRegistry::CreateKeyEx(p, s, a, r, d);
+  }
+  long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d,
+                std::uint32_t s) override {
+    Change();
+    return ForwardingRegistry::SetValue(k, n, t, d, s);
+  }
+  long DeleteValue(RegKey k, const std::string& n) override {
+    Change();
+    return ForwardingRegistry::DeleteValue(k, n);
+  }
+  long DeleteKey(RegKey p, const std::string& s) override {
+    Change();
+    return ForwardingRegistry::DeleteKey(p, s);
+  }
+
+ private:
+  void Change() {
+    if (++changes == killAt_) throw Killed{};
+  }
+  int killAt_;
+};
 
 class ImportRollbackTest : public ::testing::Test {
  protected:
@@ -111,6 +149,42 @@ TEST_F(ImportRollbackTest, WhatCannotBePutBackIsNamed) {
                                base_.Path() + "\\brand new, created by line 2, is still there."),
             std::string::npos)
       << error.message;
+}
+
+TEST_F(ImportRollbackTest, KilledAtAnyChangeItsUndoFilePutsTheRegistryBack) {
+  Seed();
+  const TreeKey before = Tree();
+  const std::string file = MixedFile();
+  const TempFolder folder;
+  ImportSummary summary;
+  RegImportError error;
+  for (int killAt = 1;; ++killAt) {
+    SCOPED_TRACE("killed at change " + std::to_string(killAt));
+    KillingRegistry killing(*api_, killAt);
+    std::string written;
+    ImportUndo undo{.folders = {folder.Path()}, .written = [&](const std::string& name) {
+                      written = name;
+                      EXPECT_EQ(killing.changes, 0) << "the undo file came after a change";
+                    }};
+    bool whole = false;
+    try {
+      whole = ImportRegText(killing, file, summary, error, &undo);
+      ASSERT_TRUE(whole) << error.Text();
+    } catch (const Killed&) {
+    }
+    ASSERT_EQ(written, undo.file);
+    ASSERT_EQ(written.rfind(folder.Path() + "veltrane-undo-import-", 0), 0u) << written;
+    ASSERT_TRUE(ImportRegFile(*api_, written, summary, error)) << error.Text();
+    EXPECT_EQ(Difference(before, Tree()), "");
+    std::remove(written.c_str());
+    if (whole) break;
+  }
+  // Once applied, the file changes nothing: no undo file.
+  ASSERT_TRUE(ImportRegText(*api_, file, summary, error)) << error.Text();
+  ImportUndo undo{.folders = {folder.Path()}};
+  ASSERT_TRUE(ImportRegText(*api_, file, summary, error, &undo)) << error.Text();
+  EXPECT_EQ(undo.file, "");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
 // The registry's functions would cut such a name short, and the deletion
