@@ -240,6 +240,14 @@ class Parser {
 
   // CR LF, LF and CR alone each end a line.
   void SplitLines() {
+    // Counted first, so that the list takes what it needs and no more: a
+    // file of hundreds of megabytes holds millions of lines.
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < text_.size(); ++i) {
+      count +=
+          text_[i] == '\n' || (text_[i] == '\r' && (i + 1 == text_.size() || text_[i + 1] != '\n'));
+    }
+    lines_.reserve(count);
     std::size_t start = 0;
     while (start < text_.size()) {
       const std::size_t end = std::min(text_.find_first_of("\r\n", start), text_.size());
@@ -387,6 +395,8 @@ class Parser {
     }
     if (rest.empty() || rest.front() != ':') return Fail("expected \":\" after hex", rest);
     if (!ParseBytes(rest.substr(1), operation.data)) return false;
+    // Grown byte by byte: give back what the growth left over.
+    operation.data.shrink_to_fit();
 
     const bool text =
         operation.type == kRegSz || operation.type == kRegExpandSz || operation.type == kRegMultiSz;

@@ -22,6 +22,7 @@
 #include "registry/tregistry.h"
 #include "tests/support/forwarding_registry.h"
 #include "tests/support/run_program.h"
+#include "tests/support/throwaway.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -148,7 +149,10 @@ int BigImport(RegistryApi& api, const std::string& top, const std::string& fileN
   bench::ResetHeapPeak();
   const std::size_t base = bench::HeapInUse();
   const auto start = Clock::now();
-  const bool imported = ImportRegFile(api, fileName, summary, error);
+  // As the command line runs it, with its undo file.
+  const veltrane::testing::TempFolder undoFolder("veltrane-bench-undo");
+  ImportUndo undo{.folders = {undoFolder.Path()}};
+  const bool imported = ImportRegFile(api, fileName, summary, error, &undo);
   std::printf("ImportRegFile of the big file: %.2f s, %zu keys, %zu values%s\n",
               Seconds(Clock::now() - start), summary.keys, summary.values,
               imported ? "" : (" FAILED: " + error.Text()).c_str());
@@ -240,21 +244,40 @@ int main(int argc, char** argv) {
   // over the key with every value changed (each one recorded and written).
   TRegistry registry(real);
   registry.RemoveKey("\\" + top);
-  const auto timeImport = [&](const char* into) {
+  // Each one twice: as the restore under Wine and the command line run it,
+  // with its undo file, and without one, which shows what the undo file
+  // costs.
+  const veltrane::testing::TempFolder undoFolder("veltrane-bench-undo");
+  const auto timeImport = [&](const char* into, bool withUndo) {
     ImportSummary summary;
     RegImportError error;
+    ImportUndo undo{.folders = {undoFolder.Path()}};
     const std::uint64_t before = api.calls;
     const auto importStart = Clock::now();
-    const bool imported = ImportRegFile(api, ours, summary, error);
-    std::printf("ImportRegFile into %s: %.3f s, %zu keys, %zu values, %llu registry calls%s\n",
-                into, Seconds(Clock::now() - importStart), summary.keys, summary.values,
-                static_cast<unsigned long long>(api.calls - before),
-                imported ? "" : (" FAILED: " + error.Text()).c_str());
+    const bool imported = ImportRegFile(api, ours, summary, error, withUndo ? &undo : nullptr);
+    const double seconds = Seconds(Clock::now() - importStart);
+    long undoSize = 0;
+    if (std::FILE* written = undo.file.empty() ? nullptr : std::fopen(undo.file.c_str(), "rb")) {
+      std::fseek(written, 0, SEEK_END);
+      undoSize = std::ftell(written);
+      std::fclose(written);
+      std::remove(undo.file.c_str());
+    }
+    std::printf(
+        "ImportRegFile into %s%s: %.3f s, %zu keys, %zu values, %llu registry calls%s\n", into,
+        withUndo ? (", undo file " + std::to_string(undoSize) + " bytes").c_str() : "", seconds,
+        summary.keys, summary.values, static_cast<unsigned long long>(api.calls - before),
+        imported ? "" : (" FAILED: " + error.Text()).c_str());
   };
-  timeImport("the wiped key");
-  timeImport("the key as it stands");
+  timeImport("the wiped key", false);
+  registry.RemoveKey("\\" + top);
+  timeImport("the wiped key", true);
+  timeImport("the key as it stands", false);
+  timeImport("the key as it stands", true);
   Seed(api, top, keys, 1);
-  timeImport("the key with every value changed");
+  timeImport("the key with every value changed", false);
+  Seed(api, top, keys, 1);
+  timeImport("the key with every value changed", true);
   std::remove(ours.c_str());
   registry.RemoveKey("\\" + top);
   return 0;

@@ -29,8 +29,9 @@ class ImportOnWine : public ::testing::Test {
   // Starts the command line with `arguments`, its output going to files.
   PROCESS_INFORMATION Start(const std::string& arguments) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE err = CreateFileA((program_.Path() + "err.txt").c_str(), GENERIC_WRITE,
-                                   FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    output_ = program_.Path() + "output-" + std::to_string(++runs_) + ".txt";
+    const HANDLE err = CreateFileA(output_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                   CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -60,7 +61,7 @@ class ImportOnWine : public ::testing::Test {
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    ended.output = ReadFile(program_.Path() + "err.txt");
+    ended.output = ReadFile(output_);
     return ended;
   }
 
@@ -79,6 +80,8 @@ class ImportOnWine : public ::testing::Test {
 
   TreeKey Tree() { return ReadTree(registry_, kHkeyCurrentUser, own_.Path()); }
 
+  std::string output_;  // where the last program started writes
+  int runs_ = 0;
   Win32Registry registry_;
   RegistrySeed user_{registry_};
   TempFolder program_{"veltrane-cli"};
@@ -89,15 +92,32 @@ class ImportOnWine : public ::testing::Test {
 TEST_F(ImportOnWine, APipeADeviceAndAFilePastTheBoundAreRefusedWithLittleMemory) {
   const std::string unixPipe = "/tmp/veltrane-pipe-" + std::to_string(GetCurrentProcessId());
   const std::string pipe = WindowsPath(unixPipe);
-  ASSERT_GE(RunProgram("/usr/bin/mkfifo " + unixPipe), 0);
-  ASSERT_NE(GetFileAttributesA(pipe.c_str()), INVALID_FILE_ATTRIBUTES);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION feeder{};
-  std::string feed =
-      "/bin/sh -c \"exec </dev/null >/dev/null 2>&1; exec cat /dev/zero >" + unixPipe + "\"";
-  ASSERT_TRUE(CreateProcessA(nullptr, feed.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &feeder));
+  const auto startUnix = [](std::string line) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                   &process);
+    return process;
+  };
+  const PROCESS_INFORMATION made = startUnix("/usr/bin/mkfifo " + unixPipe);
+  if (made.hProcess) {
+    CloseHandle(made.hThread);
+    CloseHandle(made.hProcess);
+  }
+  // Wine does not wait for a Unix program's end: the pipe shows when it
+  // shows, in its folder's listing (Wine gives it no attributes).
+  const auto listed = [&] {
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(pipe.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+  };
+  for (int wait = 0; wait < 200 && !listed(); ++wait) Sleep(50);
+  ASSERT_TRUE(listed());
+  const PROCESS_INFORMATION feeder = startUnix(
+      "/bin/sh -c \"exec </dev/null >/dev/null 2>&1; exec cat /dev/zero >" + unixPipe + "\"");
   Sleep(200);  // lets the feeder reach the pipe: not needed for the outcome
   const std::string big = program_.Path() + "big.reg";
   {
@@ -128,10 +148,15 @@ TEST_F(ImportOnWine, APipeADeviceAndAFilePastTheBoundAreRefusedWithLittleMemory)
   // Opened and closed once more, the pipe lets a feeder still waiting end.
   CloseHandle(CreateFileA(pipe.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, 0, nullptr));
-  WaitForSingleObject(feeder.hProcess, 10000);
-  CloseHandle(feeder.hThread);
-  CloseHandle(feeder.hProcess);
-  DeleteFileA(pipe.c_str());
+  if (feeder.hProcess) {
+    CloseHandle(feeder.hThread);
+    CloseHandle(feeder.hProcess);
+  }
+  const PROCESS_INFORMATION removed = startUnix("/bin/rm -f " + unixPipe);
+  if (removed.hProcess) {
+    CloseHandle(removed.hThread);
+    CloseHandle(removed.hProcess);
+  }
   EXPECT_TRUE(UndoFiles().empty());
 }
 
@@ -203,6 +228,12 @@ TEST_F(ImportOnWine, ATreeTwentyThousandLevelsDeepExportsWhole) {
         ERROR_SUCCESS);
     chain.push_back(next);
   }
+  // Named by its whole path, the deepest key is refused, never taken for
+  // the key the registry would cut that path down to.
+  std::string deepest = own_.Path();
+  for (int level = 0; level < kLevels; ++level) deepest += "\\k";
+  RegKey opened = 0;
+  EXPECT_EQ(registry_.OpenKeyEx(kHkeyCurrentUser, deepest, kKeyRead, &opened), 206);
   const DWORD one = 1;
   RegSetValueExW(chain.back(), L"bottom", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
   const std::string file = program_.Path() + "deep.reg";
