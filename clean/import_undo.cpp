@@ -28,10 +28,13 @@ using KeyId = std::pair<RegKey, std::string>;  // root, folded path (FoldedName)
 // the first time something is changed, as the registry holds it now.
 class UndoGatherer {
  public:
-  UndoGatherer(RegistryApi& api, RegLines& undo) : api_(api), undo_(undo) {}
+  UndoGatherer(RegistryApi& api, RegLines& undo, std::vector<bool>* unchanged)
+      : api_(api), undo_(undo), unchanged_(unchanged) {}
 
   void Run(const std::vector<RegOperation>& operations) {
+    if (unchanged_) unchanged_->assign(operations.size(), false);
     for (std::size_t i = 0; i < operations.size(); ++i) {
+      index_ = i;
       const RegOperation& operation = operations[i];
       switch (operation.kind) {
         case RegOperation::kOpenKey: {
@@ -151,7 +154,10 @@ class UndoGatherer {
     const bool unchanged =
         !wanted ? !before.existed
                 : before.existed && before.type == wanted->type && before.data == wanted->data;
-    if (unchanged) return;
+    if (unchanged) {
+      if (unchanged_) (*unchanged_)[index_] = true;
+      return;
+    }
     recorded.insert(name);
     if (undoKey_ != id) {
       undo_.KeyLine(root_, path_);
@@ -166,7 +172,9 @@ class UndoGatherer {
 
   RegistryApi& api_;
   RegLines& undo_;
-  UniqueKey key_;  // the key the value lines go to, opened for reading
+  std::vector<bool>* unchanged_;
+  std::size_t index_ = 0;  // of the operation at hand
+  UniqueKey key_;          // the key the value lines go to, opened for reading
   RegKey root_ = 0;
   std::string path_;
   bool skipValues_ = false;  // the current key needs no value records
@@ -178,9 +186,9 @@ class UndoGatherer {
 }  // namespace
 
 bool GatherImportUndo(RegistryApi& api, const std::vector<RegOperation>& operations, RegLines& undo,
-                      RegImportError& error) {
+                      RegImportError& error, std::vector<bool>* unchanged) {
   try {
-    UndoGatherer(api, undo).Run(operations);
+    UndoGatherer(api, undo, unchanged).Run(operations);
     return true;
   } catch (const GatherFailure& failure) {
     error = {failure.line, failure.message};
@@ -189,10 +197,10 @@ bool GatherImportUndo(RegistryApi& api, const std::vector<RegOperation>& operati
 }
 
 bool WriteImportUndo(RegistryApi& api, const std::vector<RegOperation>& operations,
-                     ImportUndo& undo, RegImportError& error) {
+                     ImportUndo& undo, RegImportError& error, std::vector<bool>* unchanged) {
   undo.file.clear();
   RegLines lines;
-  if (!GatherImportUndo(api, operations, lines, error)) return false;
+  if (!GatherImportUndo(api, operations, lines, error, unchanged)) return false;
   if (lines.Empty()) return true;
   std::string text;
   try {

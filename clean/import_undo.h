@@ -35,8 +35,12 @@ struct ImportUndo {
 // `undo` as the registry stands now. False, with the error naming the
 // line, when what a line changes cannot be read, or cannot be held by an
 // undo file (a key name with a line break below a key to delete).
+//
+// `unchanged`, when given, gets one flag for each operation: set for a value
+// line whose value already holds what the line asks, with no line before it
+// touching that value or its key, so that the import need not read it again.
 bool GatherImportUndo(RegistryApi& api, const std::vector<RegOperation>& operations, RegLines& undo,
-                      RegImportError& error);
+                      RegImportError& error, std::vector<bool>* unchanged = nullptr);
 
 // Gathers those lines and writes them as a new undo file,
 // veltrane-undo-import-YYYYMMDD-HHMMSS.reg, into the first of
@@ -45,6 +49,7 @@ bool GatherImportUndo(RegistryApi& api, const std::vector<RegOperation>& operati
 // cannot be gathered or the file cannot be written: the import must then
 // change nothing.
 bool WriteImportUndo(RegistryApi& api, const std::vector<RegOperation>& operations,
-                     ImportUndo& undo, RegImportError& error);
+                     ImportUndo& undo, RegImportError& error,
+                     std::vector<bool>* unchanged = nullptr);
 
 }  // namespace veltrane

@@ -37,11 +37,15 @@ struct ApplyFailure {
 // ApplyFailure; the caller then undoes the journal.
 class Applier {
  public:
-  Applier(RegistryApi& api, ImportJournal& journal, ImportSummary& summary)
-      : api_(api), journal_(journal), summary_(summary) {}
+  // `unchanged`: values known to hold already what their lines ask
+  // (GatherImportUndo), which need no reading; empty when unknown.
+  Applier(RegistryApi& api, ImportJournal& journal, ImportSummary& summary,
+          const std::vector<bool>& unchanged)
+      : api_(api), journal_(journal), summary_(summary), unchanged_(unchanged) {}
 
   void Run(const std::vector<RegOperation>& operations) {
     for (std::size_t i = 0; i < operations.size(); ++i) {
+      known_ = i < unchanged_.size() && unchanged_[i];
       const RegOperation& operation = operations[i];
       switch (operation.kind) {
         case RegOperation::kOpenKey: {
@@ -145,6 +149,7 @@ class Applier {
   // to change.
   bool RecordValue(const RegOperation& operation, const SavedValue* wanted) {
     if (fresh_) return true;
+    if (known_) return false;
     SavedValue before;
     const long result = ReadSavedValue(api_, current_.get(), operation.name, before);
     if (result != kErrorSuccess) {
@@ -184,7 +189,9 @@ class Applier {
   RegistryApi& api_;
   ImportJournal& journal_;
   ImportSummary& summary_;
-  UniqueKey current_;  // the key the value lines go to
+  const std::vector<bool>& unchanged_;
+  bool known_ = false;  // the operation at hand is known to change nothing
+  UniqueKey current_;   // the key the value lines go to
   RegKey root_ = 0;
   std::string path_;
   bool fresh_ = false;  // the current key lies inside a key this import made
@@ -254,13 +261,14 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }
-  if (undo && !WriteImportUndo(api, operations, *undo, error)) {
+  std::vector<bool> unchanged;
+  if (undo && !WriteImportUndo(api, operations, *undo, error, &unchanged)) {
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }
   ImportJournal journal;
   try {
-    Applier(api, journal, summary).Run(operations);
+    Applier(api, journal, summary, unchanged).Run(operations);
     return true;
   } catch (const ApplyFailure& failure) {
     error.line = failure.line;
