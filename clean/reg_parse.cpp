@@ -111,6 +111,14 @@ class Parser {
       return Fail(1, "the file does not begin with the line REGEDIT4");
     }
     unicodeData_ = header == kHeader5;
+    // At most one change to a key or value line: room for them all at once,
+    // rather than room for twice as many as the list grows.
+    std::size_t most = 0;
+    for (const std::string_view line : lines_) {
+      const std::string_view text = TrimLeft(line);
+      most += !text.empty() && (text.front() == '[' || text.front() == '"' || text.front() == '@');
+    }
+    operations_.reserve(most);
     for (index_ = 1; index_ < lines_.size(); ++index_) {
       const std::string_view text = TrimLeft(lines_[index_]);
       if (text.empty() || text.front() == ';' || text.front() == '#') continue;
