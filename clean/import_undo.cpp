@@ -37,13 +37,7 @@ class UndoGatherer {
       index_ = i;
       const RegOperation& operation = operations[i];
       switch (operation.kind) {
-        case RegOperation::kOpenKey: {
-          const bool hasValues =
-              i + 1 < operations.size() && (operations[i + 1].kind == RegOperation::kSetValue ||
-                                            operations[i + 1].kind == RegOperation::kDeleteValue);
-          OpenKeyLine(operation, hasValues);
-          break;
-        }
+        case RegOperation::kOpenKey: OpenKeyLine(operation, HasValueLines(operations, i)); break;
         case RegOperation::kDeleteKey: DeleteKeyLine(operation); break;
         case RegOperation::kSetValue: {
           const SavedValue wanted{true, operation.type, operation.data};
@@ -63,35 +57,15 @@ class UndoGatherer {
   // Inside a key the undo file deletes (one the import creates) or writes
   // whole (one it deletes): nothing there needs a record of its own.
   bool Covered(RegKey root, const std::string& path) const {
-    if (covered_.empty()) return false;
-    const std::string folded = FoldedName(path);
-    for (std::size_t end = 0; end != std::string::npos;) {
-      end = folded.find('\\', end + 1);
-      if (covered_.count({root, folded.substr(0, end)})) return true;
-    }
-    return false;
+    return AtOrBelowAny(covered_, root, path);
   }
 
-  // Only "not found" counts as missing, as in the import itself.
   bool Exists(const RegOperation& operation, const std::string& path) {
-    UniqueKey key;
-    const long result = OpenOwnedKey(api_, operation.root, path, 0, key);
-    if (result == kErrorSuccess || result == kErrorAccessDenied) return true;
-    if (result == kErrorFileNotFound) return false;
-    Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
-  }
-
-  // The first key of the path that is missing: the import creates it and
-  // everything below it.
-  std::string TopmostMissing(const RegOperation& operation) {
-    const std::string& path = operation.path;
-    std::size_t end = path.size();
-    for (;;) {
-      const std::size_t cut = path.rfind('\\', end - 1);
-      if (cut == std::string::npos || cut == 0) return path.substr(0, end);
-      if (Exists(operation, path.substr(0, cut))) return path.substr(0, end);
-      end = cut;
+    const long result = KeyPresence(api_, operation.root, path);
+    if (result != kErrorSuccess && result != kErrorFileNotFound) {
+      Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
     }
+    return result == kErrorSuccess;
   }
 
   void OpenKeyLine(const RegOperation& operation, bool hasValues) {
@@ -110,7 +84,8 @@ class UndoGatherer {
     if (result != kErrorFileNotFound) {
       Fail(operation, "cannot open the key " + KeyName(root_, path_), result);
     }
-    const std::string top = TopmostMissing(operation);
+    const std::string top =
+        TopmostMissing(path_, [&](const std::string& above) { return Exists(operation, above); });
     undo_.DeleteKeyLine(root_, top);
     covered_.insert({root_, FoldedName(top)});
     undoKey_.reset();
@@ -178,7 +153,7 @@ class UndoGatherer {
   RegKey root_ = 0;
   std::string path_;
   bool skipValues_ = false;  // the current key needs no value records
-  std::set<KeyId> covered_;
+  KeySet covered_;
   std::map<KeyId, std::set<std::string>> recorded_;  // values recorded, by folded name
   std::optional<KeyId> undoKey_;                     // the key the undo file's last line is in
 };

@@ -48,13 +48,7 @@ class Applier {
       known_ = i < unchanged_.size() && unchanged_[i];
       const RegOperation& operation = operations[i];
       switch (operation.kind) {
-        case RegOperation::kOpenKey: {
-          const bool hasValues =
-              i + 1 < operations.size() && (operations[i + 1].kind == RegOperation::kSetValue ||
-                                            operations[i + 1].kind == RegOperation::kDeleteValue);
-          OpenKeyLine(operation, hasValues);
-          break;
-        }
+        case RegOperation::kOpenKey: OpenKeyLine(operation, HasValueLines(operations, i)); break;
         case RegOperation::kDeleteKey: DeleteKeyLine(operation); break;
         case RegOperation::kSetValue: SetValueLine(operation); break;
         case RegOperation::kDeleteValue: DeleteValueLine(operation); break;
@@ -67,28 +61,13 @@ class Applier {
     throw ApplyFailure{operation.line, what + ": " + SystemErrorText(code)};
   }
 
-  // Only "not found" counts as missing: a key taken for missing would be
-  // taken away whole when the import is undone.
   bool Exists(const RegOperation& operation, const std::string& path, bool askRegistry = false) {
     if (!askRegistry && journal_.InsideCreated(operation.root, path)) return true;
-    UniqueKey key;
-    const long result = OpenOwnedKey(api_, operation.root, path, 0, key);
-    if (result == kErrorSuccess || result == kErrorAccessDenied) return true;
-    if (result == kErrorFileNotFound) return false;
-    Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
-  }
-
-  // The first key of `path` that does not exist yet, `path` itself
-  // missing: creating `path` creates it and everything below it.
-  std::string TopmostMissing(const RegOperation& operation) {
-    const std::string& path = operation.path;
-    std::size_t end = path.size();
-    for (;;) {
-      const std::size_t cut = path.rfind('\\', end - 1);
-      if (cut == std::string::npos || cut == 0) return path.substr(0, end);
-      if (Exists(operation, path.substr(0, cut))) return path.substr(0, end);
-      end = cut;
+    const long result = KeyPresence(api_, operation.root, path);
+    if (result != kErrorSuccess && result != kErrorFileNotFound) {
+      Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
     }
+    return result == kErrorSuccess;
   }
 
   void OpenKeyLine(const RegOperation& operation, bool hasValues) {
@@ -112,7 +91,10 @@ class Applier {
       if (result != kErrorFileNotFound) {
         Fail(operation, "cannot open the key " + KeyName(root_, path_), result);
       }
-      journal_.KeyCreated(operation.line, root_, TopmostMissing(operation));
+      journal_.KeyCreated(operation.line, root_,
+                          TopmostMissing(path_, [&](const std::string& above) {
+                            return Exists(operation, above);
+                          }));
       fresh_ = true;
     }
     const long result = CreateOwnedKey(api_, root_, path_, kValueAccess, current_);
