@@ -4,12 +4,14 @@
 // natively. Also counts registry calls and the export's peak heap use.
 //
 //   export_bench [keys] [--cyrillic]
-//   export_bench --big-import MB
+//   export_bench --big-import MB [--small-values]
 //
 // --cyrillic gives a third of the tree's names and texts in Cyrillic.
 // --big-import writes a file of about MB megabytes (keys of one 40 KiB
 // binary value each, as the export writes them) and times ImportRegFile of
-// it, with its peak heap and the process's peak working set.
+// it, with its peak heap and the process's peak working set;
+// --small-values gives each key 200 dword values instead, the importer's
+// costliest shape per byte.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -100,9 +102,17 @@ double RunEditor(const std::string& key, const std::string& file) {
 #endif
 
 // One key line and a 40 KiB binary value, wrapped as the export wraps it.
-void AppendBigKey(std::string& text, const std::string& top, int index) {
+void AppendBigKey(std::string& text, const std::string& top, int index, bool smallValues) {
   static const char* const kHex = "0123456789abcdef";
   text += "\r\n[HKEY_CURRENT_USER\\" + top + "\\Key " + std::to_string(index) + "]\r\n";
+  if (smallValues) {
+    char line[48];
+    for (int v = 0; v < 200; ++v) {
+      std::snprintf(line, sizeof line, "\"Value %d\"=dword:%08x\r\n", v, index * 200 + v);
+      text += line;
+    }
+    return;
+  }
   std::string line = "\"Blob\"=hex:";
   for (int b = 0; b < 40960; ++b) {
     const auto byte = static_cast<unsigned>((index * 131 + b * 7) & 0xFF);
@@ -126,8 +136,8 @@ void PrintPeakWorkingSet() {
 }
 
 // The import of one big file into a fresh key: time and memory.
-int BigImport(RegistryApi& api, const std::string& top, const std::string& fileName,
-              int megabytes) {
+int BigImport(RegistryApi& api, const std::string& top, const std::string& fileName, int megabytes,
+              bool smallValues) {
   using Clock = std::chrono::steady_clock;
   {
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
@@ -137,7 +147,7 @@ int BigImport(RegistryApi& api, const std::string& top, const std::string& fileN
     long long written = 0;
     for (int index = 0; written < megabytes * 1000000LL; ++index) {
       text.clear();
-      AppendBigKey(text, top, index);
+      AppendBigKey(text, top, index, smallValues);
       std::fwrite(text.data(), 1, text.size(), file);
       written += static_cast<long long>(text.size());
     }
@@ -172,9 +182,12 @@ int main(int argc, char** argv) {
   using Clock = std::chrono::steady_clock;
   int keys = 10000;
   int bigImport = 0;
+  bool smallValues = false;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--big-import" && i + 1 < argc) {
       bigImport = std::atoi(argv[++i]);
+    } else if (std::string(argv[i]) == "--small-values") {
+      smallValues = true;
     } else if (std::string(argv[i]) == "--cyrillic") {
       cyrillicTree = true;
     } else {
@@ -194,7 +207,7 @@ int main(int argc, char** argv) {
   const std::string ours = "/tmp/veltrane-bench-ours.reg";
 #endif
   CountingRegistry api(real);
-  if (bigImport > 0) return BigImport(api, top, ours, bigImport);
+  if (bigImport > 0) return BigImport(api, top, ours, bigImport, smallValues);
   const auto seedStart = Clock::now();
   Seed(api, top, keys);
   std::printf("seeded %d keys, %d values in %.2f s\n", keys, keys * 7,
