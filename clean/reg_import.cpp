@@ -5,6 +5,13 @@
 #include <exception>
 #include <memory>
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "clean/file_error.h"
 #include "clean/import_journal.h"
 #include "clean/reg_format.h"
@@ -12,13 +19,6 @@
 #include "registry/tregistry.h"
 #include "registry/typed_value.h"
 #include "registry/unique_key.h"
-
-#include <sys/stat.h>
-#include <sys/types.h>
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace veltrane {
 namespace {
