@@ -96,14 +96,35 @@ long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, Saved
   return kErrorSuccess;
 }
 
-bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
-  if (created_.empty()) return false;
+bool AtOrBelowAny(const KeySet& keys, RegKey root, const std::string& path) {
+  if (keys.empty()) return false;
   const std::string lower = FoldedName(path);
   for (std::size_t end = 0; end != std::string::npos;) {
     end = lower.find('\\', end + 1);
-    if (created_.count({root, lower.substr(0, end)})) return true;
+    if (keys.count({root, lower.substr(0, end)})) return true;
   }
   return false;
+}
+
+long KeyPresence(RegistryApi& api, RegKey root, const std::string& path) {
+  UniqueKey key;
+  const long result = OpenOwnedKey(api, root, path, 0, key);
+  return result == kErrorAccessDenied ? kErrorSuccess : result;
+}
+
+std::string TopmostMissing(const std::string& path,
+                           const std::function<bool(const std::string&)>& exists) {
+  std::size_t end = path.size();
+  for (;;) {
+    const std::size_t cut = path.rfind('\\', end - 1);
+    if (cut == std::string::npos || cut == 0) return path.substr(0, end);
+    if (exists(path.substr(0, cut))) return path.substr(0, end);
+    end = cut;
+  }
+}
+
+bool ImportJournal::InsideCreated(RegKey root, const std::string& path) const {
+  return AtOrBelowAny(created_, root, path);
 }
 
 void ImportJournal::KeyCreated(int line, RegKey root, const std::string& topmostNewKey) {

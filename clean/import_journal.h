@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -36,6 +37,21 @@ using SavedTree = std::vector<SavedKey>;
 // Reads the key `path` below `root` with its whole subtree; 2 when it does
 // not exist, another result code when a part of it cannot be read.
 long ReadSavedTree(RegistryApi& api, RegKey root, const std::string& path, SavedTree& tree);
+
+// Keys by root and folded path (FoldedName).
+using KeySet = std::set<std::pair<RegKey, std::string>>;
+// Whether `keys` holds the key `path` below `root`, or a key above it.
+bool AtOrBelowAny(const KeySet& keys, RegKey root, const std::string& path);
+
+// 0 when the key is there, whether or not it will open; 2 when it is not;
+// another result code when that cannot be told. Only "not found" counts as
+// missing: a key taken for missing would be taken away whole on undoing.
+long KeyPresence(RegistryApi& api, RegKey root, const std::string& path);
+
+// The first key of `path` that `exists` calls missing, `path` itself being
+// missing: creating `path` creates that key and everything below it.
+std::string TopmostMissing(const std::string& path,
+                           const std::function<bool(const std::string&)>& exists);
 
 // "HKEY_CURRENT_USER\Software\x"
 std::string KeyName(RegKey root, const std::string& path);
@@ -78,8 +94,7 @@ class ImportJournal {
   static bool UndoTreeDeleted(RegistryApi& api, const Change& change);
 
   std::vector<Change> changes_;
-  // The keys this import created, by root and folded path (FoldedName).
-  std::set<std::pair<RegKey, std::string>> created_;
+  KeySet created_;  // the keys this import created
 };
 
 }  // namespace veltrane

@@ -7,16 +7,24 @@
 #include "base/text.h"
 #include "clean/reg_format.h"
 #include "registry/tregistry.h"
+#include "registry/unique_key.h"
 
 namespace veltrane {
 namespace {
 
 constexpr std::size_t kFlushSize = 1 << 18;
 
-// One export: the wrapper, where its lines go and what to do after each
-// key's block. Each key is opened once, its values read with their data in
-// one enumeration pass, its subkey names listed, and closed before its
-// subkeys are visited, so at most one key is open at a time.
+// One export: where its lines go and what to do after each key's block.
+// Each key is opened once, its values read with their data in one
+// enumeration pass and its subkey names listed.
+//
+// The walk is depth first, each key's subkeys in the registry's order, with
+// a list of the keys still to visit instead of recursion: a Wine prefix can
+// hold keys thousands of levels deep, more than any stack. Each key is
+// opened by its name below its parent's handle, never by its whole path,
+// which past 32,767 characters the registry would cut short and so open
+// another key. A parent stays open only while subkeys of it wait to be
+// visited: a long chain of single keys holds one or two keys open.
 //
 // A key that may not be opened keeps its key line and loses the rest; one
 // that fails otherwise, or opened but cannot be listed or read, ends the
@@ -26,56 +34,78 @@ constexpr std::size_t kFlushSize = 1 << 18;
 class Exporter {
  public:
   Exporter(RegistryApi& api, RegKey root, RegLineSink& lines, std::function<void()> afterBlock)
-      : registry_(api), root_(root), lines_(lines), afterBlock_(std::move(afterBlock)) {
-    registry_.SelectRoot(root);
-  }
+      : api_(api), root_(root), lines_(lines), afterBlock_(std::move(afterBlock)) {}
 
-  void Run(const std::string& keyPath) { WriteKeyBlock(keyPath, true); }
+  void Run(const std::string& keyPath) {
+    std::string path = keyPath;
+    UniqueKey key;
+    long result = OpenOwnedKey(api_, root_, path, kKeyAllAccess, key);
+    // Only the key asked for is written when it is missing: its line alone.
+    if (result == kErrorFileNotFound) result = kErrorAccessDenied;
+    for (;;) {
+      WriteKeyBlock(path, result, key);
+      if (pending_.empty()) return;
+      // The parent of the next key is the last one still open; the ones
+      // above it in the list have no subkeys left to visit.
+      Pending next = std::move(pending_.back());
+      pending_.pop_back();
+      Parent& parent = parents_.back();
+      path.resize(parent.pathLength);
+      if (!path.empty()) path.push_back('\\');
+      path.append(next.name);
+      result = OpenOwnedKey(api_, parent.key.get(), next.name, kKeyAllAccess, key);
+      if (--parent.waiting == 0) parents_.pop_back();
+    }
+  }
 
   // Keys left out because a line break in their names has no written form.
   int Omitted() const { return omitted_; }
 
  private:
-  void WriteKeyBlock(const std::string& path, bool top) {
-    std::vector<std::string> subkeys;
-    const bool opened = registry_.OpenPath(path, false);
-    if (!opened) {
-      const long result = registry_.LastError();
-      // A subkey that went away since its parent was listed is no longer
-      // there to back up.
-      if (!top && result == kErrorFileNotFound) return;
-      // Keys the user may not open with full access (read-only ones) keep
-      // their key line alone; any other failure leaves the copy in doubt.
-      if (result != kErrorAccessDenied && !(top && result == kErrorFileNotFound)) {
-        Fail("Failed to open the key", path, result);
-      }
+  struct Parent {
+    UniqueKey key;
+    std::size_t pathLength;
+    std::size_t waiting;  // subkeys of it still in the list
+  };
+  struct Pending {
+    std::string name;
+  };
+
+  // One key's block, from the result of opening it; its subkeys go on the
+  // list, the key itself becoming their parent.
+  void WriteKeyBlock(const std::string& path, long opened, UniqueKey& key) {
+    // A subkey that went away since its parent was listed is no longer
+    // there to back up.
+    if (opened == kErrorFileNotFound) return;
+    // Keys the user may not open with full access (read-only ones) keep
+    // their key line alone; any other failure leaves the copy in doubt.
+    if (opened != kErrorSuccess && opened != kErrorAccessDenied) {
+      Fail("Failed to open the key", path, opened);
     }
-
     lines_.KeyLine(root_, path);
-
-    if (opened) {
+    if (opened == kErrorSuccess) {
       KeyInfo facts;
-      if (registry_.Api().QueryInfoKey(registry_.OpenHandle(), &facts) != kErrorSuccess) {
+      if (api_.QueryInfoKey(key.get(), &facts) != kErrorSuccess) {
         Fail("Failed to list the key", path, kErrorSuccess);
       }
-      WriteValues(facts, path);
-      ListSubkeys(facts, path, subkeys);
-      registry_.ClosePath();
+      WriteValues(key.get(), facts, path);
+      const std::size_t listed = pending_.size();
+      ListSubkeys(key.get(), facts, path);
+      std::reverse(pending_.begin() + static_cast<std::ptrdiff_t>(listed), pending_.end());
+      if (pending_.size() > listed) {
+        parents_.push_back({std::move(key), path.size(), pending_.size() - listed});
+      }
     }
+    key.reset();
     if (afterBlock_) afterBlock_();
-
-    for (const std::string& name : subkeys) {
-      WriteKeyBlock(path.empty() ? name : path + "\\" + name, false);
-    }
   }
 
-  void WriteValues(const KeyInfo& facts, const std::string& path) {
-    const RegKey key = registry_.OpenHandle();
+  void WriteValues(RegKey key, const KeyInfo& facts, const std::string& path) {
     Reserve(name_, facts.longestValueName * MostBytesPerUnit() + 1);
     Reserve(data_, std::max<std::size_t>(facts.longestData, 1));
     for (std::uint32_t index = 0; index < facts.valueCount; ++index) {
       EnumeratedValue value;
-      const long result = EnumValueWithData(registry_.Api(), key, index, name_, data_, value);
+      const long result = EnumValueWithData(api_, key, index, name_, data_, value);
       // Fewer values than the key query said: some were deleted meanwhile.
       if (result == kErrorNoMoreItems) break;
       if (result != kErrorSuccess) Fail("Failed to read the values of", path, result);
@@ -84,16 +114,13 @@ class Exporter {
     }
   }
 
-  void ListSubkeys(const KeyInfo& facts, const std::string& path,
-                   std::vector<std::string>& subkeys) {
-    RegistryApi& api = registry_.Api();
-    const RegKey key = registry_.OpenHandle();
+  // Appends the subkeys' names to the list, in the registry's order.
+  void ListSubkeys(RegKey key, const KeyInfo& facts, const std::string& path) {
     Reserve(name_, (std::max<std::size_t>(facts.longestSubkeyName, kMaxKeyNameLength) + 1) *
                        MostBytesPerUnit());
-    subkeys.reserve(facts.subkeyCount);
     for (std::uint32_t index = 0; index < facts.subkeyCount; ++index) {
       std::uint32_t length = static_cast<std::uint32_t>(name_.size());
-      const long result = api.EnumKey(key, index, name_.data(), &length);
+      const long result = api_.EnumKey(key, index, name_.data(), &length);
       if (result == kErrorNoMoreItems) break;
       if (result != kErrorSuccess) Fail("Failed to list the subkeys of", path, result);
       std::string name(name_.data(), std::min<std::size_t>(length, name_.size()));
@@ -104,7 +131,7 @@ class Exporter {
         ++omitted_;
         continue;
       }
-      subkeys.push_back(std::move(name));
+      pending_.push_back({std::move(name)});
     }
   }
 
@@ -122,13 +149,15 @@ class Exporter {
     if (buffer.size() < size) buffer.resize(size);
   }
 
-  TRegistry registry_;
+  RegistryApi& api_;
   RegKey root_;
   RegLineSink& lines_;
   std::function<void()> afterBlock_;
   std::vector<char> name_;
   std::vector<std::uint8_t> data_;
   int omitted_ = 0;
+  std::vector<Pending> pending_;  // keys to visit, the next one last
+  std::vector<Parent> parents_;   // open keys with subkeys still in the list
 };
 
 std::string WithoutTrailingBackslash(const std::string& keyPath) {

@@ -121,9 +121,15 @@ void RegWriter::Header() {
   Encode(start);
 }
 
-void RegWriter::KeyLine(RegKey root, std::string_view path) {
+void RegWriter::KeyLine(RegKey root, std::string_view path) { AppendKeyLine(root, path, false); }
+
+void RegWriter::DeleteKeyLine(RegKey root, std::string_view path) {
+  AppendKeyLine(root, path, true);
+}
+
+void RegWriter::AppendKeyLine(RegKey root, std::string_view path, bool deletion) {
   const std::size_t start = out_.size();
-  out_.append("\r\n[");
+  out_.append(deletion ? "\r\n[-" : "\r\n[");
   out_.append(RootName(root));
   if (!path.empty()) {
     out_.push_back('\\');

@@ -71,11 +71,14 @@ class RegWriter final : public RegLineSink {
                  std::size_t size) override;
   // "@=-" or "\"name\"=-": the value is to go.
   void DeleteValueLine(std::string_view name) override;
+  // An empty line and "[-ROOT\path]".
+  void DeleteKeyLine(RegKey root, std::string_view path) override;
 
   // The file's bytes so far. The caller may hand them on and clear them.
   std::string& Bytes() { return out_; }
 
  private:
+  void AppendKeyLine(RegKey root, std::string_view path, bool deletion);
   // "@=" or the quoted name and "=".
   void AppendValueName(std::string_view name);
   // Turns the program's text from `start` to the end into the file's.

@@ -5,6 +5,13 @@
 #include <exception>
 #include <memory>
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "clean/file_error.h"
 #include "clean/import_journal.h"
 #include "clean/reg_format.h"
@@ -30,20 +37,18 @@ struct ApplyFailure {
 // ApplyFailure; the caller then undoes the journal.
 class Applier {
  public:
-  Applier(RegistryApi& api, ImportJournal& journal, ImportSummary& summary)
-      : api_(api), journal_(journal), summary_(summary) {}
+  // `unchanged`: values known to hold already what their lines ask
+  // (GatherImportUndo), which need no reading; empty when unknown.
+  Applier(RegistryApi& api, ImportJournal& journal, ImportSummary& summary,
+          const std::vector<bool>& unchanged)
+      : api_(api), journal_(journal), summary_(summary), unchanged_(unchanged) {}
 
   void Run(const std::vector<RegOperation>& operations) {
     for (std::size_t i = 0; i < operations.size(); ++i) {
+      known_ = i < unchanged_.size() && unchanged_[i];
       const RegOperation& operation = operations[i];
       switch (operation.kind) {
-        case RegOperation::kOpenKey: {
-          const bool hasValues =
-              i + 1 < operations.size() && (operations[i + 1].kind == RegOperation::kSetValue ||
-                                            operations[i + 1].kind == RegOperation::kDeleteValue);
-          OpenKeyLine(operation, hasValues);
-          break;
-        }
+        case RegOperation::kOpenKey: OpenKeyLine(operation, HasValueLines(operations, i)); break;
         case RegOperation::kDeleteKey: DeleteKeyLine(operation); break;
         case RegOperation::kSetValue: SetValueLine(operation); break;
         case RegOperation::kDeleteValue: DeleteValueLine(operation); break;
@@ -56,28 +61,13 @@ class Applier {
     throw ApplyFailure{operation.line, what + ": " + SystemErrorText(code)};
   }
 
-  // Only "not found" counts as missing: a key taken for missing would be
-  // taken away whole when the import is undone.
   bool Exists(const RegOperation& operation, const std::string& path, bool askRegistry = false) {
     if (!askRegistry && journal_.InsideCreated(operation.root, path)) return true;
-    UniqueKey key;
-    const long result = OpenOwnedKey(api_, operation.root, path, 0, key);
-    if (result == kErrorSuccess || result == kErrorAccessDenied) return true;
-    if (result == kErrorFileNotFound) return false;
-    Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
-  }
-
-  // The first key of `path` that does not exist yet, `path` itself
-  // missing: creating `path` creates it and everything below it.
-  std::string TopmostMissing(const RegOperation& operation) {
-    const std::string& path = operation.path;
-    std::size_t end = path.size();
-    for (;;) {
-      const std::size_t cut = path.rfind('\\', end - 1);
-      if (cut == std::string::npos || cut == 0) return path.substr(0, end);
-      if (Exists(operation, path.substr(0, cut))) return path.substr(0, end);
-      end = cut;
+    const long result = KeyPresence(api_, operation.root, path);
+    if (result != kErrorSuccess && result != kErrorFileNotFound) {
+      Fail(operation, "cannot open the key " + KeyName(operation.root, path), result);
     }
+    return result == kErrorSuccess;
   }
 
   void OpenKeyLine(const RegOperation& operation, bool hasValues) {
@@ -101,7 +91,10 @@ class Applier {
       if (result != kErrorFileNotFound) {
         Fail(operation, "cannot open the key " + KeyName(root_, path_), result);
       }
-      journal_.KeyCreated(operation.line, root_, TopmostMissing(operation));
+      journal_.KeyCreated(operation.line, root_,
+                          TopmostMissing(path_, [&](const std::string& above) {
+                            return Exists(operation, above);
+                          }));
       fresh_ = true;
     }
     const long result = CreateOwnedKey(api_, root_, path_, kValueAccess, current_);
@@ -138,6 +131,7 @@ class Applier {
   // to change.
   bool RecordValue(const RegOperation& operation, const SavedValue* wanted) {
     if (fresh_) return true;
+    if (known_) return false;
     SavedValue before;
     const long result = ReadSavedValue(api_, current_.get(), operation.name, before);
     if (result != kErrorSuccess) {
@@ -177,7 +171,9 @@ class Applier {
   RegistryApi& api_;
   ImportJournal& journal_;
   ImportSummary& summary_;
-  UniqueKey current_;  // the key the value lines go to
+  const std::vector<bool>& unchanged_;
+  bool known_ = false;  // the operation at hand is known to change nothing
+  UniqueKey current_;   // the key the value lines go to
   RegKey root_ = 0;
   std::string path_;
   bool fresh_ = false;  // the current key lies inside a key this import made
@@ -197,6 +193,40 @@ bool NamesAreWhole(const std::vector<RegOperation>& operations, RegImportError& 
   return true;
 }
 
+// Opens the file for reading. A pipe with no writer opens at once rather
+// than waiting for one: it is refused anyway.
+UniqueFile OpenForReading(const std::string& fileName) {
+#ifdef _WIN32
+  return UniqueFile(std::fopen(fileName.c_str(), "rb"));
+#else
+  const int descriptor = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  UniqueFile file(::fdopen(descriptor, "rb"));
+  if (!file) ::close(descriptor);
+  return file;
+#endif
+}
+
+// What the open file is when it is not a regular file ("a pipe"), with
+// its size in `size`; null for a regular file. A pipe or a device has no
+// end to read up to, and a folder no text.
+const char* NotARegularFile(std::FILE* file, std::uint64_t& size) {
+#ifdef _WIN32
+  struct _stat64 facts;
+  if (_fstat64(_fileno(file), &facts) != 0) return "something other than a file";
+#else
+  struct stat facts;
+  if (::fstat(fileno(file), &facts) != 0) return "something other than a file";
+#endif
+  size = static_cast<std::uint64_t>(facts.st_size);
+  if (S_ISREG(facts.st_mode)) return nullptr;
+  if (S_ISDIR(facts.st_mode)) return "a folder";
+  if (S_ISFIFO(facts.st_mode)) return "a pipe";
+  if (S_ISCHR(facts.st_mode) || S_ISBLK(facts.st_mode)) return "a device";
+  return "something other than a file";
+}
+
 std::string Sentence(std::string text) {
   if (!text.empty() && text.back() != '.') text.push_back('.');
   return text;
@@ -205,7 +235,7 @@ std::string Sentence(std::string text) {
 }  // namespace
 
 bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summary,
-                   RegImportError& error) {
+                   RegImportError& error, ImportUndo* undo) {
   summary = ImportSummary{};
   std::vector<RegOperation> operations;
   if (!ParseRegFile(bytes, ReadAnsiCodePage(api), operations, error) ||
@@ -213,9 +243,14 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
     error.message = Sentence(error.message) + " Nothing was changed.";
     return false;
   }
+  std::vector<bool> unchanged;
+  if (undo && !WriteImportUndo(api, operations, *undo, error, &unchanged)) {
+    error.message = Sentence(error.message) + " Nothing was changed.";
+    return false;
+  }
   ImportJournal journal;
   try {
-    Applier(api, journal, summary).Run(operations);
+    Applier(api, journal, summary, unchanged).Run(operations);
     return true;
   } catch (const ApplyFailure& failure) {
     error.line = failure.line;
@@ -235,32 +270,64 @@ bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summ
                      ", so the registry still differs from before: ";
     for (std::size_t i = 0; i < left.size(); ++i) error.message += (i ? "; " : "") + left[i];
     error.message += ".";
+    if (undo && !undo->file.empty()) {
+      error.message += " Importing " + undo->file + " puts back the rest.";
+    }
   }
   return false;
 }
 
 bool ReadRegFile(const std::string& fileName, std::string& bytes, RegImportError& error) {
   bytes.clear();
-  UniqueFile file(std::fopen(fileName.c_str(), "rb"));
+  UniqueFile file = OpenForReading(fileName);
   if (!file) {
     error = {0, FileFailure("open", fileName, LastLibraryFileError())};
     return false;
   }
-  char chunk[1 << 16];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.append(chunk, count);
+  std::uint64_t size = 0;
+  if (const char* what = NotARegularFile(file.get(), size)) {
+    error = {0, "cannot read " + fileName + ": it is " + what + ", not a file."};
+    return false;
+  }
+  const auto tooLarge = [&] {
+    bytes = std::string();
+    error = {0, "cannot read " + fileName + ": it holds more than " +
+                    std::to_string(kMostImportBytes) +
+                    " bytes (1 GiB), the most a file to import may hold."};
+    return false;
+  };
+  if (size > kMostImportBytes) return tooLarge();
+  // One byte more than the file holds, to see whether it grew meanwhile;
+  // whatever it does, no more than the bound is ever read.
+  bytes.resize(static_cast<std::size_t>(size) + 1);
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == bytes.size()) {
+      if (filled > kMostImportBytes) return tooLarge();
+      bytes.resize(static_cast<std::size_t>(
+          std::min<std::uint64_t>(kMostImportBytes + 1, filled + filled / 2 + (1 << 16))));
+    }
+    const std::size_t count =
+        std::fread(bytes.data() + filled, 1, bytes.size() - filled, file.get());
+    if (count == 0) break;
+    filled += count;
+  }
   if (std::ferror(file.get())) {
+    bytes = std::string();
     error = {0, FileFailure("read", fileName, LastLibraryFileError())};
     return false;
   }
+  if (filled > kMostImportBytes) return tooLarge();
+  bytes.resize(filled);
   return true;
 }
 
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
-                   RegImportError& error) {
+                   RegImportError& error, ImportUndo* undo) {
   summary = ImportSummary{};
+  if (undo) undo->file.clear();
   std::string bytes;
-  return ReadRegFile(fileName, bytes, error) && ImportRegText(api, bytes, summary, error);
+  return ReadRegFile(fileName, bytes, error) && ImportRegText(api, bytes, summary, error, undo);
 }
 
 }  // namespace veltrane

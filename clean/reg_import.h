@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "clean/import_undo.h"
 #include "clean/reg_parse.h"
 #include "registry/registry_api.h"
 
@@ -33,12 +34,23 @@ struct ImportSummary {
 // A key line for a key that exists but will not open for writing, with no
 // value lines of its own, is passed over: the export writes such lines for
 // keys it could not read. The summary is all zero after a failure.
+//
+// With `undo`, the import first writes its undo file (import_undo.h) and
+// changes nothing when that cannot be written. The file stays after a
+// failure: should putting back fail, it is the way back, and the error
+// names it.
 bool ImportRegText(RegistryApi& api, std::string_view bytes, ImportSummary& summary,
-                   RegImportError& error);
+                   RegImportError& error, ImportUndo* undo = nullptr);
 bool ImportRegFile(RegistryApi& api, const std::string& fileName, ImportSummary& summary,
-                   RegImportError& error);
+                   RegImportError& error, ImportUndo* undo = nullptr);
 
-// The file's bytes; false, with the error, when it cannot be read.
+// The most a file to import may hold: 1 GiB.
+inline constexpr std::uint64_t kMostImportBytes = std::uint64_t{1} << 30;
+
+// The file's bytes; false, with the error, when it cannot be read. Only a
+// regular file of at most kMostImportBytes is read: a pipe, a device or a
+// folder is refused by what it is, a larger file by the bound, and a file
+// that grows past it while it is read is refused too.
 bool ReadRegFile(const std::string& fileName, std::string& bytes, RegImportError& error);
 
 // Whether the registry shows what a file's operations ask for, after an

@@ -17,6 +17,10 @@ void RegLines::DeleteValueLine(std::string_view name) {
   lines_.push_back({Line::kDeleteValue, 0, std::string(name), 0, {}});
 }
 
+void RegLines::DeleteKeyLine(RegKey root, std::string_view path) {
+  lines_.push_back({Line::kDeleteKey, root, std::string(path), 0, {}});
+}
+
 void RegLines::Append(const RegLines& more) {
   lines_.insert(lines_.end(), more.lines_.begin(), more.lines_.end());
 }
@@ -29,6 +33,7 @@ void RegLines::WriteTo(RegLineSink& sink) const {
         sink.ValueLine(line.text, line.type, line.data.data(), line.data.size());
         break;
       case Line::kDeleteValue: sink.DeleteValueLine(line.text); break;
+      case Line::kDeleteKey: sink.DeleteKeyLine(line.root, line.text); break;
     }
   }
 }

@@ -21,6 +21,8 @@ class RegLineSink {
   virtual void ValueLine(std::string_view name, std::uint32_t type, const std::uint8_t* data,
                          std::size_t size) = 0;
   virtual void DeleteValueLine(std::string_view name) = 0;
+  // "[-ROOT\path]": the key is to go, with everything below it.
+  virtual void DeleteKeyLine(RegKey root, std::string_view path) = 0;
 };
 
 class RegLines final : public RegLineSink {
@@ -29,6 +31,7 @@ class RegLines final : public RegLineSink {
   void ValueLine(std::string_view name, std::uint32_t type, const std::uint8_t* data,
                  std::size_t size) override;
   void DeleteValueLine(std::string_view name) override;
+  void DeleteKeyLine(RegKey root, std::string_view path) override;
   void Append(const RegLines& more);
 
   bool Empty() const { return lines_.empty(); }
@@ -40,7 +43,7 @@ class RegLines final : public RegLineSink {
 
  private:
   struct Line {
-    enum Kind { kKey, kValue, kDeleteValue } kind;
+    enum Kind { kKey, kValue, kDeleteValue, kDeleteKey } kind;
     RegKey root;
     std::string text;  // the key's path or the value's name
     std::uint32_t type;

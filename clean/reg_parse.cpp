@@ -115,6 +115,14 @@ class Parser {
       return Fail(1, "the file does not begin with the line REGEDIT4");
     }
     unicodeData_ = header == kHeader5;
+    // At most one change to a key or value line: room for them all at once,
+    // rather than room for twice as many as the list grows.
+    std::size_t most = 0;
+    for (const std::string_view line : lines_) {
+      const std::string_view text = TrimLeft(line);
+      most += !text.empty() && (text.front() == '[' || text.front() == '"' || text.front() == '@');
+    }
+    operations_.reserve(most);
     for (index_ = 1; index_ < lines_.size(); ++index_) {
       const std::string_view text = TrimLeft(lines_[index_]);
       if (text.empty() || text.front() == ';' || text.front() == '#') continue;
@@ -249,6 +257,14 @@ class Parser {
 
   // CR LF, LF and CR alone each end a line.
   void SplitLines() {
+    // Counted first, so that the list takes what it needs and no more: a
+    // file of hundreds of megabytes holds millions of lines.
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < text_.size(); ++i) {
+      count +=
+          text_[i] == '\n' || (text_[i] == '\r' && (i + 1 == text_.size() || text_[i + 1] != '\n'));
+    }
+    lines_.reserve(count);
     std::size_t start = 0;
     while (start < text_.size()) {
       const std::size_t end = std::min(text_.find_first_of("\r\n", start), text_.size());
@@ -396,6 +412,8 @@ class Parser {
     }
     if (rest.empty() || rest.front() != ':') return Fail("expected \":\" after hex", rest);
     if (!ParseBytes(rest.substr(1), operation.data)) return false;
+    // Grown byte by byte: give back what the growth left over.
+    operation.data.shrink_to_fit();
 
     const bool text =
         operation.type == kRegSz || operation.type == kRegExpandSz || operation.type == kRegMultiSz;

@@ -32,6 +32,13 @@ struct RegOperation {
   std::vector<std::uint8_t> data;
 };
 
+// Whether value lines follow the key line `keyLine` of `operations`.
+inline bool HasValueLines(const std::vector<RegOperation>& operations, std::size_t keyLine) {
+  return keyLine + 1 < operations.size() &&
+         (operations[keyLine + 1].kind == RegOperation::kSetValue ||
+          operations[keyLine + 1].kind == RegOperation::kDeleteValue);
+}
+
 // Reads the whole file, an 8-bit one in `ansiCodePage` (the system's, as
 // ReadAnsiCodePage gives it: the registry editor reads REGEDIT4 in it).
 // False, with the first fault, when any line is not sound, a character

@@ -2,6 +2,7 @@
 
 #include "clean/backup.h"
 #include "clean/reg_import.h"
+#include "clean/undo_file.h"
 #include "registry/tregistry.h"
 
 namespace veltrane {
@@ -29,13 +30,17 @@ RestoreResult Fail(RestoreContext& context, const std::string& text) {
   return RestoreResult::kFailed;
 }
 
-RestoreResult Complete(RestoreContext& context, const std::string& file) {
-  context.desktop.MessageBox(context.owner,
-                             std::string(kRestoreComplete) + "\n\nRestored from " + file + ".",
-                             kCaption, kMbOk | kMbIconInformation);
+// `file`: the backup restored; `undoFile`: the restore's own undo file, when
+// it changed anything.
+RestoreResult Complete(RestoreContext& context, const std::string& file,
+                       const std::string& undoFile) {
+  std::string text = std::string(kRestoreComplete) + "\n\nRestored from " + file + ".";
+  if (!undoFile.empty()) text += "\n\nImporting " + undoFile + " undoes this restore.";
+  context.desktop.MessageBox(context.owner, text, kCaption, kMbOk | kMbIconInformation);
   return RestoreResult::kRestored;
 }
 
+// Where the backup is looked for and the restore's undo file goes.
 std::vector<std::string> BackupPlaces(const RestoreContext& context) {
   return UndoFolders(context.folder, context.userFolder);
 }
@@ -59,10 +64,28 @@ std::string FolderOf(const std::string& file) {
 RestoreResult ImportBackup(RestoreContext& context, const std::string& file) {
   ImportSummary summary;
   RegImportError error;
-  if (!ImportRegFile(context.registry, file, summary, error)) {
+  ImportUndo undo{.folders = BackupPlaces(context)};
+  if (!ImportRegFile(context.registry, file, summary, error, &undo)) {
     return Fail(context, "The backup could not be restored: " + error.Text());
   }
-  return Complete(context, file);
+  return Complete(context, file, undo.file);
+}
+
+// Before the system's editor imports the backup: the file is checked, and
+// what it will change is written as the restore's undo file. False, with
+// the message shown, when either fails; the editor is then not started.
+bool PrepareForEditor(RestoreContext& context, const std::string& file,
+                      std::vector<RegOperation>& operations, ImportUndo& undo) {
+  std::string bytes;
+  RegImportError error;
+  if (!ReadRegFile(file, bytes, error) ||
+      !ParseRegFile(bytes, ReadAnsiCodePage(context.registry), operations, error) ||
+      !WriteImportUndo(context.registry, operations, undo, error)) {
+    Fail(context, "The backup could not be restored: " + error.Text() +
+                      " The registry editor was not started; nothing was changed.");
+    return false;
+  }
+  return true;
 }
 
 // Waits, as akses does, for the editor's window to go away: it has done
@@ -78,14 +101,9 @@ void WaitForEditorToEnd(RestoreContext& context) {
 // The editor path: the file is checked before the editor starts, and the
 // registry afterwards, since the editor itself reports nothing.
 RestoreResult RestoreWithEditor(RestoreContext& context, const std::string& file) {
-  std::string bytes;
   std::vector<RegOperation> operations;
-  RegImportError error;
-  if (!ReadRegFile(file, bytes, error) ||
-      !ParseRegFile(bytes, ReadAnsiCodePage(context.registry), operations, error)) {
-    return Fail(context, "The backup could not be restored: " + error.Text() +
-                             " The registry editor was not started; nothing was changed.");
-  }
+  ImportUndo undo{.folders = BackupPlaces(context)};
+  if (!PrepareForEditor(context, file, operations, undo)) return RestoreResult::kFailed;
   const auto started = context.desktop.ShellExecute(context.owner, "open", "regedit.exe",
                                                     std::string("/i ") + kBackupFileName,
                                                     FolderOf(file), kShowHidden);
@@ -97,15 +115,18 @@ RestoreResult RestoreWithEditor(RestoreContext& context, const std::string& file
     return Fail(context,
                 "The registry editor did not answer in time; the backup was not restored.");
   }
+  // The editor may have imported part of the file by now.
+  const std::string undoing =
+      undo.file.empty() ? "" : " Importing " + undo.file + " puts back what it changed.";
   if (!tutup(context)) {
-    return Fail(context, "The registry editor did not finish the restore in time.");
+    return Fail(context, "The registry editor did not finish the restore in time." + undoing);
   }
   WaitForEditorToEnd(context);
   if (const int line = FirstUnappliedLine(context.registry, operations)) {
     return Fail(context, "The backup was not restored in full: the registry does not show line " +
-                             std::to_string(line) + " of " + file + ".");
+                             std::to_string(line) + " of " + file + "." + undoing);
   }
-  return Complete(context, file);
+  return Complete(context, file, undo.file);
 }
 
 }  // namespace
@@ -137,6 +158,9 @@ RestoreResult RestoreFromBackup(RestoreContext& context) {
       QueryValueText(context.registry, kHkeyLocalMachine,
                      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
   if (IsVistaProductName(productName)) {
+    std::vector<RegOperation> operations;
+    ImportUndo undo{.folders = BackupPlaces(context)};
+    if (!PrepareForEditor(context, file, operations, undo)) return RestoreResult::kFailed;
     context.desktop.ShellExecute(context.owner, "open", kBackupFileName, "", FolderOf(file),
                                  kShowNormal);
     return RestoreResult::kHandedToShell;

@@ -19,8 +19,6 @@ namespace {
 // Same-second cleans past this many are refused rather than looped over.
 constexpr int kMostPerSecond = 999;
 
-constexpr const char* kUndoFilePrefix = "veltrane-undo-";
-
 void MakeFolder(const std::string& folder) {
   if (folder.empty()) return;
 #ifdef _WIN32
@@ -33,15 +31,17 @@ void MakeFolder(const std::string& folder) {
 // Writes the text under the first free name of that second in `folder`.
 // Empty when every name of that second is taken; raises EInOutError when
 // the folder takes no file.
-std::string WriteInto(const std::string& folder, const std::string& text, const LocalTime& time) {
-  WholeFile file(folder + UndoFileName(time));
+std::string WriteInto(const std::string& folder, const std::string& text, const LocalTime& time,
+                      const char* stem) {
+  WholeFile file(folder + UndoFileName(time, 1, stem));
   if (!OpenInFolder(file, folder)) throw EInOutError(0, file.OpenFailure());
   // Undo files are named by the second, so no later writer would meet the
-  // temporary of a killed one by its name.
-  RemoveEndedTemporaries(folder, kUndoFilePrefix, false);
+  // temporary of a killed one by its name. Both kinds begin with the
+  // clean's stem.
+  RemoveEndedTemporaries(folder, kCleanUndoStem, false);
   file.Write(text);
   for (int sequence = 1; sequence <= kMostPerSecond; ++sequence) {
-    const std::string name = folder + UndoFileName(time, sequence);
+    const std::string name = folder + UndoFileName(time, sequence, stem);
     if (file.PublishAs(name, false)) return name;
   }
   return {};
@@ -68,10 +68,10 @@ LocalTime NowLocal() {
 #endif
 }
 
-std::string UndoFileName(const LocalTime& time, int sequence) {
+std::string UndoFileName(const LocalTime& time, int sequence, const char* stem) {
   char name[64];
-  std::snprintf(name, sizeof name, "%s%04d%02d%02d-%02d%02d%02d", kUndoFilePrefix, time.year,
-                time.month, time.day, time.hour, time.minute, time.second);
+  std::snprintf(name, sizeof name, "%s%04d%02d%02d-%02d%02d%02d", stem, time.year, time.month,
+                time.day, time.hour, time.minute, time.second);
   std::string result = name;
   if (sequence > 1) result.append("-").append(std::to_string(sequence));
   return result.append(".reg");
@@ -102,12 +102,12 @@ std::vector<std::string> UndoFolders(const std::string& executableFolder,
 }
 
 std::string WriteUndoFile(const std::vector<std::string>& folders, const std::string& text,
-                          const LocalTime& time, std::string& error) {
+                          const LocalTime& time, std::string& error, const char* stem) {
   error.clear();
   std::string tried;
   for (const std::string& folder : folders) {
     try {
-      const std::string name = WriteInto(folder, text, time);
+      const std::string name = WriteInto(folder, text, time, stem);
       if (!name.empty()) return name;
     } catch (const EInOutError& failure) {
       // A full disk, say: another folder may still take it.

@@ -22,9 +22,14 @@ struct LocalTime {
 };
 LocalTime NowLocal();
 
+// The first part of an undo file's name: a clean's, and an import's.
+inline constexpr const char* kCleanUndoStem = "veltrane-undo-";
+inline constexpr const char* kImportUndoStem = "veltrane-undo-import-";
+
 // "veltrane-undo-20261208-143015.reg"; the second file of the same second
 // is "veltrane-undo-20261208-143015-2.reg", and so on.
-std::string UndoFileName(const LocalTime& time, int sequence = 1);
+std::string UndoFileName(const LocalTime& time, int sequence = 1,
+                         const char* stem = kCleanUndoStem);
 
 // Where undo files go when the executable's folder takes none:
 // %LOCALAPPDATA%\Veltrane\ (on other systems, ~/.local/share/veltrane/).
@@ -41,6 +46,7 @@ std::vector<std::string> UndoFolders(const std::string& executableFolder,
 // file. Returns the file's full name; empty when no folder took it, with
 // `error` saying why.
 std::string WriteUndoFile(const std::vector<std::string>& folders, const std::string& text,
-                          const LocalTime& time, std::string& error);
+                          const LocalTime& time, std::string& error,
+                          const char* stem = kCleanUndoStem);
 
 }  // namespace veltrane

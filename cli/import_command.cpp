@@ -1,4 +1,5 @@
 #include "clean/reg_import.h"
+#include "clean/undo_file.h"
 #include "cli/clean_commands.h"
 
 namespace veltrane::cli {
@@ -21,7 +22,14 @@ int RunImport(const std::vector<std::string>& arguments, Environment& environmen
     environment.err << "veltrane-cli: import: " << failure.Text() << "\n";
     return kExitFailure;
   }
-  if (!ImportRegText(environment.registry, bytes, summary, failure)) {
+  // Its path is out before the first change: a run killed half-way still
+  // shows the way back.
+  ImportUndo undo{.folders = UndoFolders(environment.exeFolder),
+                  .written = [&](const std::string& name) {
+                    environment.err << "Undo file written to " << name << "\n";
+                    environment.err.flush();
+                  }};
+  if (!ImportRegText(environment.registry, bytes, summary, failure, &undo)) {
     environment.err << "veltrane-cli: import: " << file << ": " << failure.Text() << "\n";
     return kExitFailure;
   }
@@ -44,6 +52,12 @@ Command ImportCliCommand() {
           "is checked first, and a file with a fault changes nothing; should the\n"
           "registry refuse a change, everything done before it is put back. Either way\n"
           "the fault is reported with its line number.\n"
+          "\n"
+          "Before its first change it writes an undo file of what it will change,\n"
+          "veltrane-undo-import-YYYYMMDD-HHMMSS.reg, where the clean's undo files go,\n"
+          "and prints its path; importing that file puts the registry back as it was,\n"
+          "even after an import ended half-way. A file that changes nothing gets none.\n"
+          "Only a regular file of at most 1 GiB is read.\n"
           "\n"
           "Options:\n"
           "  -h, --help    show this help\n"

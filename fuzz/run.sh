@@ -13,6 +13,7 @@ sources=(
   "$root/clean/reg_import.cpp" "$root/clean/reg_parse.cpp" "$root/clean/reg_verify.cpp"
   "$root/clean/import_journal.cpp" "$root/clean/reg_export.cpp" "$root/clean/reg_format.cpp"
   "$root/clean/whole_file.cpp" "$root/clean/reg_lines.cpp" "$root/clean/file_error.cpp"
+  "$root/clean/import_undo.cpp" "$root/clean/undo_file.cpp"
   "$root/registry/tregistry.cpp" "$root/registry/memory_registry.cpp"
   "$root/registry/typed_value.cpp" "$root/registry/value_delivery.cpp"
   "$root/base/text.cpp" "$root/base/names.cpp" "$root/base/unicode_tables.cpp"

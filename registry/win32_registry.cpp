@@ -32,6 +32,15 @@ bool Wide(const std::string& text, std::u16string& units) {
   return true;
 }
 
+// A key path as the registry's counted strings carry it: at most 32,766
+// UTF-16 units. A longer one would be cut short there and name another key
+// (an ancestor, in a deep tree), so it is refused. 0, or the result code.
+long WidePath(const std::string& subkey, std::u16string& units) {
+  constexpr long kErrorFilenameTooLong = 206;
+  if (!Wide(subkey, units)) return kErrorNoUnicodeTranslation;
+  return units.size() > 32766 ? kErrorFilenameTooLong : kErrorSuccess;
+}
+
 const wchar_t* WideText(const std::u16string& units) {
   return reinterpret_cast<const wchar_t*>(units.c_str());
 }
@@ -84,7 +93,7 @@ LONG ReadData(std::vector<std::uint8_t>& buffer, bool wanted, bool always, DWORD
 
 long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* result) {
   std::u16string path;
-  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
+  if (const long refused = WidePath(subkey, path)) return refused;
   HKEY key = nullptr;
   const LONG r = RegOpenKeyW(ToHkey(parent), WideText(path), &key);
   if (r == ERROR_SUCCESS) *result = FromHkey(key);
@@ -94,7 +103,7 @@ long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* re
 long Win32Registry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                               RegKey* result) {
   std::u16string path;
-  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
+  if (const long refused = WidePath(subkey, path)) return refused;
   HKEY key = nullptr;
   const LONG r = RegOpenKeyExW(ToHkey(parent), WideText(path), 0, access, &key);
   if (r == ERROR_SUCCESS) *result = FromHkey(key);
@@ -104,7 +113,7 @@ long Win32Registry::OpenKeyEx(RegKey parent, const std::string& subkey, std::uin
 long Win32Registry::CreateKeyEx(RegKey parent, const std::string& subkey, std::uint32_t access,
                                 RegKey* result, std::uint32_t* disposition) {
   std::u16string path;
-  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
+  if (const long refused = WidePath(subkey, path)) return refused;
   HKEY key = nullptr;
   DWORD how = 0;
   const LONG r = RegCreateKeyExW(ToHkey(parent), WideText(path), 0, nullptr,
@@ -242,7 +251,7 @@ long Win32Registry::DeleteValue(RegKey key, const std::string& name) {
 
 long Win32Registry::DeleteKey(RegKey parent, const std::string& subkey) {
   std::u16string path;
-  if (!Wide(subkey, path)) return kErrorNoUnicodeTranslation;
+  if (const long refused = WidePath(subkey, path)) return refused;
   return RegDeleteKeyW(ToHkey(parent), WideText(path));
 }
 

@@ -4,8 +4,14 @@
 // natively. Also counts registry calls and the export's peak heap use.
 //
 //   export_bench [keys] [--cyrillic]
+//   export_bench --big-import MB [--small-values]
 //
 // --cyrillic gives a third of the tree's names and texts in Cyrillic.
+// --big-import writes a file of about MB megabytes (keys of one 40 KiB
+// binary value each, as the export writes them) and times ImportRegFile of
+// it, with its peak heap and the process's peak working set;
+// --small-values gives each key 200 dword values instead, the importer's
+// costliest shape per byte.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +24,7 @@
 #include "registry/tregistry.h"
 #include "tests/support/forwarding_registry.h"
 #include "tests/support/run_program.h"
+#include "tests/support/throwaway.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -94,6 +101,79 @@ double RunEditor(const std::string& key, const std::string& file) {
 }
 #endif
 
+// One key line and a 40 KiB binary value, wrapped as the export wraps it.
+void AppendBigKey(std::string& text, const std::string& top, int index, bool smallValues) {
+  static const char* const kHex = "0123456789abcdef";
+  text += "\r\n[HKEY_CURRENT_USER\\" + top + "\\Key " + std::to_string(index) + "]\r\n";
+  if (smallValues) {
+    char line[48];
+    for (int v = 0; v < 200; ++v) {
+      std::snprintf(line, sizeof line, "\"Value %d\"=dword:%08x\r\n", v, index * 200 + v);
+      text += line;
+    }
+    return;
+  }
+  std::string line = "\"Blob\"=hex:";
+  for (int b = 0; b < 40960; ++b) {
+    const auto byte = static_cast<unsigned>((index * 131 + b * 7) & 0xFF);
+    line += kHex[byte >> 4];
+    line += kHex[byte & 15];
+    if (b + 1 < 40960) line += ',';
+    if (line.size() > 76 && b + 1 < 40960) {
+      text += line + "\\\r\n";
+      line = "  ";
+    }
+  }
+  text += line + "\r\n";
+}
+
+void PrintPeakWorkingSet() {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS counters{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  std::printf("process peak working set: %zu KiB\n", counters.PeakWorkingSetSize / 1024);
+#endif
+}
+
+// The import of one big file into a fresh key: time and memory.
+int BigImport(RegistryApi& api, const std::string& top, const std::string& fileName, int megabytes,
+              bool smallValues) {
+  using Clock = std::chrono::steady_clock;
+  {
+    std::FILE* file = std::fopen(fileName.c_str(), "wb");
+    if (!file) return 1;
+    std::fputs("REGEDIT4\r\n", file);
+    std::string text;
+    long long written = 0;
+    for (int index = 0; written < megabytes * 1000000LL; ++index) {
+      text.clear();
+      AppendBigKey(text, top, index, smallValues);
+      std::fwrite(text.data(), 1, text.size(), file);
+      written += static_cast<long long>(text.size());
+    }
+    std::fclose(file);
+    std::printf("wrote %s: %lld bytes\n", fileName.c_str(), written);
+  }
+  ImportSummary summary;
+  RegImportError error;
+  bench::ResetHeapPeak();
+  const std::size_t base = bench::HeapInUse();
+  const auto start = Clock::now();
+  // As the command line runs it, with its undo file.
+  const veltrane::testing::TempFolder undoFolder("veltrane-bench-undo");
+  ImportUndo undo{.folders = {undoFolder.Path()}};
+  const bool imported = ImportRegFile(api, fileName, summary, error, &undo);
+  std::printf("ImportRegFile of the big file: %.2f s, %zu keys, %zu values%s\n",
+              Seconds(Clock::now() - start), summary.keys, summary.values,
+              imported ? "" : (" FAILED: " + error.Text()).c_str());
+  std::printf("import peak heap: %zu bytes\n", bench::HeapPeak() - base);
+  PrintPeakWorkingSet();
+  std::remove(fileName.c_str());
+  TRegistry registry(api);
+  registry.RemoveKey("\\" + top);
+  return imported ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace veltrane
 
@@ -101,8 +181,14 @@ int main(int argc, char** argv) {
   using namespace veltrane;
   using Clock = std::chrono::steady_clock;
   int keys = 10000;
+  int bigImport = 0;
+  bool smallValues = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--cyrillic") {
+    if (std::string(argv[i]) == "--big-import" && i + 1 < argc) {
+      bigImport = std::atoi(argv[++i]);
+    } else if (std::string(argv[i]) == "--small-values") {
+      smallValues = true;
+    } else if (std::string(argv[i]) == "--cyrillic") {
       cyrillicTree = true;
     } else {
       keys = std::atoi(argv[i]);
@@ -121,6 +207,7 @@ int main(int argc, char** argv) {
   const std::string ours = "/tmp/veltrane-bench-ours.reg";
 #endif
   CountingRegistry api(real);
+  if (bigImport > 0) return BigImport(api, top, ours, bigImport, smallValues);
   const auto seedStart = Clock::now();
   Seed(api, top, keys);
   std::printf("seeded %d keys, %d values in %.2f s\n", keys, keys * 7,
@@ -158,9 +245,7 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(calls), fileSize);
   std::printf("export peak heap: %zu bytes\n", peak);
 #ifdef _WIN32
-  PROCESS_MEMORY_COUNTERS counters{};
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  std::printf("process peak working set: %zu KiB\n", counters.PeakWorkingSetSize / 1024);
+  PrintPeakWorkingSet();
   std::printf("regedit /e: %.3f s (best of 2, process start included)\n", bestEditor);
   std::printf("regedit /e of a key with no subkeys: %.3f s (its start-up)\n", editorStartUp);
   std::printf("ratio export / regedit: %.2f (%.2f against regedit less its start-up)\n",
@@ -172,21 +257,40 @@ int main(int argc, char** argv) {
   // over the key with every value changed (each one recorded and written).
   TRegistry registry(real);
   registry.RemoveKey("\\" + top);
-  const auto timeImport = [&](const char* into) {
+  // Each one twice: as the restore under Wine and the command line run it,
+  // with its undo file, and without one, which shows what the undo file
+  // costs.
+  const veltrane::testing::TempFolder undoFolder("veltrane-bench-undo");
+  const auto timeImport = [&](const char* into, bool withUndo) {
     ImportSummary summary;
     RegImportError error;
+    ImportUndo undo{.folders = {undoFolder.Path()}};
     const std::uint64_t before = api.calls;
     const auto importStart = Clock::now();
-    const bool imported = ImportRegFile(api, ours, summary, error);
-    std::printf("ImportRegFile into %s: %.3f s, %zu keys, %zu values, %llu registry calls%s\n",
-                into, Seconds(Clock::now() - importStart), summary.keys, summary.values,
-                static_cast<unsigned long long>(api.calls - before),
-                imported ? "" : (" FAILED: " + error.Text()).c_str());
+    const bool imported = ImportRegFile(api, ours, summary, error, withUndo ? &undo : nullptr);
+    const double seconds = Seconds(Clock::now() - importStart);
+    long undoSize = 0;
+    if (std::FILE* written = undo.file.empty() ? nullptr : std::fopen(undo.file.c_str(), "rb")) {
+      std::fseek(written, 0, SEEK_END);
+      undoSize = std::ftell(written);
+      std::fclose(written);
+      std::remove(undo.file.c_str());
+    }
+    std::printf(
+        "ImportRegFile into %s%s: %.3f s, %zu keys, %zu values, %llu registry calls%s\n", into,
+        withUndo ? (", undo file " + std::to_string(undoSize) + " bytes").c_str() : "", seconds,
+        summary.keys, summary.values, static_cast<unsigned long long>(api.calls - before),
+        imported ? "" : (" FAILED: " + error.Text()).c_str());
   };
-  timeImport("the wiped key");
-  timeImport("the key as it stands");
+  timeImport("the wiped key", false);
+  registry.RemoveKey("\\" + top);
+  timeImport("the wiped key", true);
+  timeImport("the key as it stands", false);
+  timeImport("the key as it stands", true);
   Seed(api, top, keys, 1);
-  timeImport("the key with every value changed");
+  timeImport("the key with every value changed", false);
+  Seed(api, top, keys, 1);
+  timeImport("the key with every value changed", true);
   std::remove(ours.c_str());
   registry.RemoveKey("\\" + top);
   return 0;

@@ -337,8 +337,12 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   const HWND box = WaitForWindow(app_->Pid(), "#32770", "Veltrane");
   ASSERT_NE(box, nullptr) << "no message box after Apply";
   EXPECT_EQ(GetWindow(box, GW_OWNER), options);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
-            "     Restore Complete       \n\nRestored from " + app_->Folder() + "backuphkcu.REG.");
+  EXPECT_EQ(
+      TextOf(GetDlgItem(box, 0xFFFF))
+          .rfind("     Restore Complete       \n\nRestored from " + app_->Folder() +
+                     "backuphkcu.REG.\n\nImporting " + app_->Folder() + "veltrane-undo-import-",
+                 0),
+      0u);
   Click(GetDlgItem(box, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); })) << "Options stayed open";
 

@@ -175,6 +175,12 @@ TEST_F(CliCommandsTest, ExportThenImportRestoresTheKey) {
   EXPECT_EQ(Run({"import", file}), 0);
   EXPECT_EQ(out_.str(), "Imported 2 keys and 2 values\n");
   EXPECT_EQ(Difference(tree, Tree("Software\\Mine")), "");
+  // Its undo file, named before the import began, takes the key away again.
+  const std::string lead = "Undo file written to ";
+  ASSERT_EQ(err_.str().rfind(lead + folder_.Path() + "veltrane-undo-import-", 0), 0u) << err_.str();
+  EXPECT_EQ(Run({"import", err_.str().substr(lead.size(), err_.str().size() - lead.size() - 1)}),
+            0);
+  EXPECT_FALSE(user_.Exists("Software\\Mine"));
 }
 
 TEST_F(CliCommandsTest, ExportAndImportFailuresExitWithOne) {

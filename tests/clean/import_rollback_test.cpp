@@ -1,6 +1,10 @@
 // The importer applies a file all or nothing: whichever registry call
-// fails, the registry reads afterwards exactly as before.
+// fails, the registry reads afterwards exactly as before; and however it
+// ends, its undo file puts the registry back.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
 
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
@@ -13,6 +17,45 @@
 
 namespace veltrane::testing {
 namespace {
+
+// What a killed process leaves: the import stops at its `killAt`th change
+// (1 first) and puts nothing back, as Killed is no error it handles. With
+// `refuseAt`, the registry refuses that change first, so that the kill can
+// come while the import puts things back.
+struct Killed {};
+class KillingRegistry final : public ForwardingRegistry {
+ public:
+  KillingRegistry(RegistryApi& inner, int killAt, int refuseAt = 0)
+      : ForwardingRegistry(inner), killAt_(killAt), refuseAt_(refuseAt) {}
+  int changes = 0;
+
+  long CreateKeyEx(RegKey p, const std::string& s, std::uint32_t a, RegKey* r,
+                   std::uint32_t* d) override {
+    if (Refused()) return kErrorCantWrite;
+    return ForwardingRegistry::CreateKeyEx(p, s, a, r, d);
+  }
+  long SetValue(RegKey k, const std::string& n, std::uint32_t t, const std::uint8_t* d,
+                std::uint32_t s) override {
+    if (Refused()) return kErrorCantWrite;
+    return ForwardingRegistry::SetValue(k, n, t, d, s);
+  }
+  long DeleteValue(RegKey k, const std::string& n) override {
+    if (Refused()) return kErrorCantWrite;
+    return ForwardingRegistry::DeleteValue(k, n);
+  }
+  long DeleteKey(RegKey p, const std::string& s) override {
+    if (Refused()) return kErrorCantWrite;
+    return ForwardingRegistry::DeleteKey(p, s);
+  }
+
+ private:
+  bool Refused() {
+    if (++changes == killAt_) throw Killed{};
+    return changes == refuseAt_;
+  }
+  int killAt_;
+  int refuseAt_;
+};
 
 class ImportRollbackTest : public ::testing::Test {
  protected:
@@ -111,6 +154,50 @@ TEST_F(ImportRollbackTest, WhatCannotBePutBackIsNamed) {
                                base_.Path() + "\\brand new, created by line 2, is still there."),
             std::string::npos)
       << error.message;
+}
+
+TEST_F(ImportRollbackTest, KilledAtAnyChangeItsUndoFilePutsTheRegistryBack) {
+  Seed();
+  const TreeKey before = Tree();
+  const std::string file = MixedFile();
+  const TempFolder folder;
+  ImportSummary summary;
+  RegImportError error;
+  // Killed at each change; then, after a refused change, at each change of
+  // the putting back.
+  std::vector<std::pair<int, int>> moments;
+  for (int killAt = 1; killAt <= 40; ++killAt) moments.emplace_back(killAt, 0);
+  for (const int refuseAt : {3, 8, 12}) {
+    for (int later = 1; later <= 6; ++later) moments.emplace_back(refuseAt + later, refuseAt);
+  }
+  moments.emplace_back(0, 0);  // not killed: runs whole
+  for (const auto& [killAt, refuseAt] : moments) {
+    SCOPED_TRACE("killed at change " + std::to_string(killAt) + ", change " +
+                 std::to_string(refuseAt) + " refused");
+    KillingRegistry killing(*api_, killAt, refuseAt);
+    std::string written;
+    ImportUndo undo{.folders = {folder.Path()}, .written = [&](const std::string& name) {
+                      written = name;
+                      EXPECT_EQ(killing.changes, 0) << "the undo file came after a change";
+                    }};
+    try {
+      const bool whole = ImportRegText(killing, file, summary, error, &undo);
+      // Ran to its end: whole, or put back after the refusal.
+      EXPECT_EQ(whole, refuseAt == 0 || refuseAt > killing.changes) << error.Text();
+    } catch (const Killed&) {
+    }
+    ASSERT_EQ(written, undo.file);
+    ASSERT_EQ(written.rfind(folder.Path() + "veltrane-undo-import-", 0), 0u) << written;
+    ASSERT_TRUE(ImportRegFile(*api_, written, summary, error)) << error.Text();
+    EXPECT_EQ(Difference(before, Tree()), "");
+    std::remove(written.c_str());
+  }
+  // Once applied, the file changes nothing: no undo file.
+  ASSERT_TRUE(ImportRegText(*api_, file, summary, error)) << error.Text();
+  ImportUndo undo{.folders = {folder.Path()}};
+  ASSERT_TRUE(ImportRegText(*api_, file, summary, error, &undo)) << error.Text();
+  EXPECT_EQ(undo.file, "");
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
 // The registry's functions would cut such a name short, and the deletion

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "base/text.h"
 #include "clean/reg_export.h"
 #include "clean/reg_import.h"
@@ -14,6 +17,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace veltrane::testing {
@@ -295,6 +300,45 @@ TEST(ImportFileTest, MissingFileIsAnError) {
   EXPECT_FALSE(ImportRegFile(api, "no such file.reg", summary, error));
   EXPECT_EQ(error.line, 0);
   EXPECT_EQ(error.Text(), "cannot open no such file.reg: " + NoSuchFileWords());
+}
+
+// A pipe or a folder has no end to read up to; a file past the bound is
+// refused before any of it is read. The big file is sparse: one byte past
+// 1 GiB written at its end.
+TEST(ImportFileTest, OnlyARegularFileWithinTheBoundIsRead) {
+  const TempFolder folder;
+  std::string bytes;
+  RegImportError error;
+  const std::string big = folder.Path() + "big.reg";
+  {
+    std::FILE* file = std::fopen(big.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+#ifdef _WIN32
+    ASSERT_EQ(_fseeki64(file, static_cast<long long>(kMostImportBytes), SEEK_SET), 0);
+#else
+    ASSERT_EQ(fseeko(file, static_cast<off_t>(kMostImportBytes), SEEK_SET), 0);
+#endif
+    std::fputc('x', file);
+    std::fclose(file);
+  }
+  EXPECT_FALSE(ReadRegFile(big, bytes, error));
+  EXPECT_EQ(error.Text(), "cannot read " + big +
+                              ": it holds more than 1073741824 bytes (1 GiB), the most a file to "
+                              "import may hold.");
+  EXPECT_LT(bytes.capacity(), 1u << 20);
+  std::filesystem::remove(big);
+
+  const std::string sub = folder.Path() + "sub";
+  std::filesystem::create_directory(sub);
+  EXPECT_FALSE(ReadRegFile(sub, bytes, error));
+  EXPECT_NE(error.Text().find("it is a folder, not a file."), std::string::npos) << error.Text();
+#ifndef _WIN32
+  // No writer: the importer must neither wait for one nor read it.
+  const std::string pipe = folder.Path() + "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadRegFile(pipe, bytes, error));
+  EXPECT_EQ(error.Text(), "cannot read " + pipe + ": it is a pipe, not a file.");
+#endif
 }
 
 }  // namespace

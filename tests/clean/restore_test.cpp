@@ -51,9 +51,30 @@ class RestoreTest : public ::testing::Test {
   }
 
   std::string UserFolder() const { return folder_.Path() + "user/"; }
-  // The box of a restore of `file` that took effect.
+  // The box of a restore of `file` that took effect, less the undo file it
+  // may name after it.
   static std::string Completed(const std::string& file) {
     return std::string(kRestoreComplete) + "\n\nRestored from " + file + ".";
+  }
+
+  // The undo file a "Restore Complete" message names; empty when none.
+  static std::string UndoFileNamed(const std::string& text) {
+    const std::string lead = "\n\nImporting ";
+    const std::string tail = " undoes this restore.";
+    const std::size_t at = text.find(lead);
+    if (at == std::string::npos || !text.ends_with(tail)) return {};
+    return text.substr(at + lead.size(), text.size() - at - lead.size() - tail.size());
+  }
+
+  // The named undo file, written before the restore began, takes away the
+  // key the restore brought back.
+  void UndoTakesBackTheVendorKey(const std::string& text) {
+    const std::string undo = UndoFileNamed(text);
+    ASSERT_EQ(undo.rfind(folder_.Path() + "veltrane-undo-import-", 0), 0u) << text;
+    ImportSummary summary;
+    RegImportError error;
+    ASSERT_TRUE(ImportRegFile(api_, undo, summary, error)) << error.Text();
+    EXPECT_FALSE(RegistrySeed(api_).Exists("Software\\Vendor"));
   }
 
   MemoryRegistry api_;
@@ -118,11 +139,12 @@ TEST_F(RestoreTest, EditorIsDrivenToTheEndThenCompleteIsShown) {
 
     const auto boxes = desktop_.Of(kBox);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, Completed(FindBackupFile(folder_.Path())));
+    EXPECT_EQ(boxes[0].text.rfind(Completed(FindBackupFile(folder_.Path())), 0), 0u);
     EXPECT_EQ(boxes[0].verb, "Veltrane");
     EXPECT_EQ(boxes[0].number, kMbOk | kMbIconInformation);
     EXPECT_EQ(desktop_.calls.back().kind, kBox);
     EXPECT_EQ(RegistrySeed(api_).Read("Software\\Vendor", "path"), Sz("C:\\kept"));
+    UndoTakesBackTheVendorKey(boxes[0].text);
   }
 }
 
@@ -189,8 +211,9 @@ TEST_F(RestoreTest, UnderWineTheBackupIsImportedByUs) {
   EXPECT_TRUE(desktop_.Of(kShell).empty());
   EXPECT_TRUE(desktop_.Of(kFind).empty());
   ASSERT_EQ(desktop_.Of(kBox).size(), 1u);
-  EXPECT_EQ(desktop_.Of(kBox)[0].text, Completed(FindBackupFile(folder_.Path())));
+  EXPECT_EQ(desktop_.Of(kBox)[0].text.rfind(Completed(FindBackupFile(folder_.Path())), 0), 0u);
   EXPECT_EQ(ReadTree(api_, kHkeyCurrentUser, "Software\\Vendor").values.at("path"), Sz("C:\\kept"));
+  UndoTakesBackTheVendorKey(desktop_.Of(kBox)[0].text);
 }
 
 // A backup an earlier version wrote: REGEDIT4 in Windows-1252, the system's
@@ -213,7 +236,9 @@ TEST_F(RestoreTest, AnEarlierBackupInWindows1252RestoresExactly) {
     WriteFile(folder_.Path() + "backuphkcu.reg", earlier);
     if (!underWine) BackupAndEditor();
     EXPECT_EQ(Restore(underWine), RestoreResult::kRestored);
-    EXPECT_EQ(desktop_.Of(kBox).back().text, Completed(folder_.Path() + "backuphkcu.reg"));
+    EXPECT_EQ(desktop_.Of(kBox).back().text.rfind(Completed(folder_.Path() + "backuphkcu.reg"), 0),
+              0u);
+    EXPECT_NE(UndoFileNamed(desktop_.Of(kBox).back().text), "");
     EXPECT_EQ(Difference(expected, ReadTree(api_, kHkeyCurrentUser, "Software\\Café €")), "");
   }
 }
@@ -236,7 +261,8 @@ TEST_F(RestoreTest, TheBackupInTheUserFolderIsRestoredAndNamed) {
       };
     }
     EXPECT_EQ(Restore(underWine), RestoreResult::kRestored);
-    EXPECT_EQ(desktop_.Of(kBox).back().text, Completed(UserFolder() + kBackupWriteName));
+    EXPECT_EQ(desktop_.Of(kBox).back().text.rfind(Completed(UserFolder() + kBackupWriteName), 0),
+              0u);
     if (!underWine) EXPECT_EQ(desktop_.Of(kShell)[0].folder, UserFolder());
     EXPECT_EQ(RegistrySeed(api_).Read("Software\\Vendor", "path"), Sz("C:\\kept"));
   }
