@@ -263,7 +263,9 @@ TEST_F(RestoreTest, TheBackupInTheUserFolderIsRestoredAndNamed) {
     EXPECT_EQ(Restore(underWine), RestoreResult::kRestored);
     EXPECT_EQ(desktop_.Of(kBox).back().text.rfind(Completed(UserFolder() + kBackupWriteName), 0),
               0u);
-    if (!underWine) EXPECT_EQ(desktop_.Of(kShell)[0].folder, UserFolder());
+    if (!underWine) {
+      EXPECT_EQ(desktop_.Of(kShell)[0].folder, UserFolder());
+    }
     EXPECT_EQ(RegistrySeed(api_).Read("Software\\Vendor", "path"), Sz("C:\\kept"));
   }
 }
