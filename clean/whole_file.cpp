@@ -22,10 +22,6 @@ constexpr const char* kTemporarySuffix = ".partial";
   throw EInOutError(code, FileFailure("write", name, code));
 }
 
-#ifdef _WIN32
-HANDLE AsHandle(long long file) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file)); }
-#endif
-
 }  // namespace
 
 WholeFile::WholeFile(std::string name)
@@ -36,7 +32,7 @@ WholeFile::~WholeFile() {
 }
 
 bool WholeFile::Open() {
-  if (file_ != -1) return true;
+  if (file_) return true;
   // The rename at the end would fail on a folder of the final name: say so
   // before anything is written.
   if (IsFolder(name_)) {
@@ -56,14 +52,14 @@ bool WholeFile::Open() {
     openError_ = LastFileError();
     return false;
   }
-  file_ = static_cast<long long>(reinterpret_cast<INT_PTR>(handle));
+  file_.reset(handle);
 #else
   const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     openError_ = LastFileError();
     return false;
   }
-  file_ = fd;
+  file_.reset(fd);
 #endif
   created_ = true;
   return true;
@@ -72,16 +68,16 @@ bool WholeFile::Open() {
 std::string WholeFile::OpenFailure() const { return FileFailure("create", name_, openError_); }
 
 void WholeFile::Write(std::string_view bytes) {
-  if (file_ == -1) throw EInOutError(0, "cannot write " + name_ + ": it is not open");
+  if (!file_) throw EInOutError(0, "cannot write " + name_ + ": it is not open");
   while (!bytes.empty()) {
 #ifdef _WIN32
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    if (!WriteFile(AsHandle(file_), bytes.data(), chunk, &written, nullptr) || written == 0) {
+    if (!WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
       Raise(name_, LastFileError());
     }
 #else
-    const ssize_t written = ::write(static_cast<int>(file_), bytes.data(), bytes.size());
+    const ssize_t written = ::write(file_.get(), bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) Raise(name_, LastFileError());
 #endif
@@ -90,15 +86,15 @@ void WholeFile::Write(std::string_view bytes) {
 }
 
 void WholeFile::Rewind() {
-  if (file_ == -1) throw EInOutError(0, "cannot rewind " + name_ + ": it is not open");
+  if (!file_) throw EInOutError(0, "cannot rewind " + name_ + ": it is not open");
 #ifdef _WIN32
-  const HANDLE handle = AsHandle(file_);
+  const HANDLE handle = file_.get();
   if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
       !SetEndOfFile(handle)) {
     Raise(name_, LastFileError());
   }
 #else
-  const int fd = static_cast<int>(file_);
+  const int fd = file_.get();
   if (::lseek(fd, 0, SEEK_SET) != 0 || ::ftruncate(fd, 0) != 0) {
     Raise(name_, LastFileError());
   }
@@ -106,22 +102,15 @@ void WholeFile::Rewind() {
 }
 
 void WholeFile::Close() {
-  if (file_ == -1) return;
+  if (!file_) return;
 #ifdef _WIN32
-  const HANDLE handle = AsHandle(file_);
-  file_ = -1;
-  const bool flushed = FlushFileBuffers(handle) != 0;
-  const long code = LastFileError();
-  const bool closed = CloseHandle(handle) != 0;
-  if (!flushed) Raise(name_, code);
+  const bool flushed = FlushFileBuffers(file_.get()) != 0;
 #else
-  const int fd = static_cast<int>(file_);
-  file_ = -1;
-  const bool flushed = ::fsync(fd) == 0;
-  const long code = LastFileError();
-  const bool closed = ::close(fd) == 0;
-  if (!flushed) Raise(name_, code);
+  const bool flushed = ::fsync(file_.get()) == 0;
 #endif
+  const long code = LastFileError();
+  const bool closed = file_.Close();
+  if (!flushed) Raise(name_, code);
   if (!closed) Raise(name_, LastFileError());
 }
 
@@ -156,14 +145,7 @@ bool WholeFile::PublishAs(const std::string& name, bool replace) {
 }
 
 void WholeFile::Discard() noexcept {
-  if (file_ != -1) {
-#ifdef _WIN32
-    CloseHandle(AsHandle(file_));
-#else
-    ::close(static_cast<int>(file_));
-#endif
-    file_ = -1;
-  }
+  file_.reset();
 #ifdef _WIN32
   DeleteFileA(temporary_.c_str());
 #else

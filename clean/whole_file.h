@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/unique_handle.h"
+
 namespace veltrane {
 
 // Raised when a file cannot be written to (a full disk, say). The message
@@ -57,8 +59,11 @@ class WholeFile {
 
   std::string temporary_;
   std::string name_;
-  // A HANDLE on Windows, a file descriptor elsewhere; -1 when closed.
-  long long file_ = -1;
+#ifdef _WIN32
+  UniqueFileHandle file_;
+#else
+  UniqueDescriptor file_;
+#endif
   long openError_ = 0;
   bool created_ = false;  // the temporary is ours to remove
   bool published_ = false;
