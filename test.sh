@@ -1,5 +1,6 @@
 #!/bin/bash
-# Installs what is missing, builds both presets and runs every test of both.
+# Installs what is missing, checks the layers, builds both presets and the
+# fuzz target, and runs every test of both.
 # Exits non-zero when anything fails. The last lines are ctest's summary.
 set -u
 cd "$(dirname "$0")"
@@ -17,7 +18,12 @@ if ! clang-format --dry-run --Werror $files; then
   status=1
 fi
 
-for preset in native windows; do
+echo "== Layer check"
+scripts/check-layers.sh || status=1
+
+# The fuzz preset builds the importer's fuzz target only; the native tests
+# run it for a few seconds.
+for preset in native fuzz windows; do
   echo "== Build ($preset)"
   if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
     echo "Build failed: $preset"

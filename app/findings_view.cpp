@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "controls/accessible.h"
+#include "controls/window.h"
 
 namespace veltrane {
 namespace {
@@ -126,18 +127,24 @@ bool TFindingsView::HandleNotify(const NMHDR& header) {
 LRESULT CALLBACK TFindingsView::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* view = reinterpret_cast<TFindingsView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   const WNDPROC listProc = view->listProc_;
-  if (message == WM_GETOBJECT) {
-    if (const LRESULT answer =
-            AnswerGetObject(window, wParam, lParam, L"SysListView32", ROLE_SYSTEM_LIST)) {
-      return answer;
+  // Nothing may unwind into the system: what escapes the view is reported,
+  // as every window procedure reports it, and the list still gets its message.
+  try {
+    if (message == WM_GETOBJECT) {
+      if (const LRESULT answer =
+              AnswerGetObject(window, wParam, lParam, L"SysListView32", ROLE_SYSTEM_LIST)) {
+        return answer;
+      }
     }
-  }
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
-    view->listProc_ = nullptr;
-  } else if (!view->updating_ && message != WM_DESTROY) {
-    view->CatchUp();
-    if (view->suspended_ && !LeavesTheViewAlone(message)) view->Resume();
+    if (message == WM_NCDESTROY) {
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
+      view->listProc_ = nullptr;
+    } else if (!view->updating_ && message != WM_DESTROY) {
+      view->CatchUp();
+      if (view->suspended_ && !LeavesTheViewAlone(message)) view->Resume();
+    }
+  } catch (...) {
+    Window::ReportCurrentException(window);
   }
   return CallWindowProcW(listProc, window, message, wParam, lParam);
 }

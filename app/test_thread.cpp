@@ -5,15 +5,10 @@
 #include <memory>
 #include <mutex>
 
-#include "controls/handles.h"
+#include "base/unique_handle.h"
 
 namespace veltrane {
 namespace {
-
-struct HandleRelease {
-  void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
-};
-using UniqueKernelHandle = UniqueHandle<HANDLE, HandleRelease>;
 
 // Without a registered message the hand-over still works on this one: the
 // number it carries is checked all the same.

@@ -1,6 +1,7 @@
 #include "clean/backup.h"
 
 #include "base/text.h"
+#include "base/unique_handle.h"
 #include "clean/reg_export.h"
 #include "clean/undo_file.h"
 #include "clean/whole_file.h"
@@ -21,9 +22,8 @@ std::string FindBackupFile(const std::string& folder) {
   // Windows compares names without regard to case (and so does Wine, on any
   // file system).
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + kBackupFileName).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return {};
-  FindClose(search);
+  const UniqueFindHandle search(FindFirstFileA((folder + kBackupFileName).c_str(), &found));
+  if (!search) return {};
   if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
   return folder + found.cFileName;
 #else

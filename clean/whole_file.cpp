@@ -25,10 +25,6 @@ constexpr const char* kTemporarySuffix = ".partial";
   throw EInOutError(code, FileFailure("write", name, code));
 }
 
-#ifdef _WIN32
-HANDLE AsHandle(long long file) { return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file)); }
-#endif
-
 // The folder part of a path, with its separator, and the name after it.
 std::pair<std::string, std::string> SplitPath(const std::string& path) {
 #ifdef _WIN32
@@ -45,12 +41,12 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
 #ifdef _WIN32
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "*" + kTemporarySuffix).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  const UniqueFindHandle search(
+      FindFirstFileA((folder + "*" + kTemporarySuffix).c_str(), &found));
+  if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &found));
 #else
   DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
   if (!directory) return names;
@@ -101,12 +97,10 @@ unsigned long CurrentProcessId() {
 bool ProcessIsRunning(unsigned long id) {
   if (id == CurrentProcessId()) return true;
 #ifdef _WIN32
-  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
   if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
   DWORD code = 0;
-  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-  CloseHandle(process);
-  return running;
+  return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
 #else
   if (id == 0 || id > 0x7fffffffUL) return false;
   return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
@@ -151,7 +145,7 @@ WholeFile::~WholeFile() {
 }
 
 bool WholeFile::Open() {
-  if (file_ != -1) return true;
+  if (file_) return true;
   // The rename at the end would fail on a folder of the final name: say so
   // before anything is written.
   if (IsFolder(name_)) {
@@ -173,14 +167,14 @@ bool WholeFile::Open() {
     openError_ = LastFileError();
     return false;
   }
-  file_ = static_cast<long long>(reinterpret_cast<INT_PTR>(handle));
+  file_.reset(handle);
 #else
   const int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     openError_ = LastFileError();
     return false;
   }
-  file_ = fd;
+  file_.reset(fd);
 #endif
   created_ = true;
   return true;
@@ -189,16 +183,16 @@ bool WholeFile::Open() {
 std::string WholeFile::OpenFailure() const { return FileFailure("create", name_, openError_); }
 
 void WholeFile::Write(std::string_view bytes) {
-  if (file_ == -1) throw EInOutError(0, "cannot write " + name_ + ": it is not open");
+  if (!file_) throw EInOutError(0, "cannot write " + name_ + ": it is not open");
   while (!bytes.empty()) {
 #ifdef _WIN32
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    if (!WriteFile(AsHandle(file_), bytes.data(), chunk, &written, nullptr) || written == 0) {
+    if (!WriteFile(file_.get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
       Raise(name_, LastFileError());
     }
 #else
-    const ssize_t written = ::write(static_cast<int>(file_), bytes.data(), bytes.size());
+    const ssize_t written = ::write(file_.get(), bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) Raise(name_, LastFileError());
 #endif
@@ -207,15 +201,15 @@ void WholeFile::Write(std::string_view bytes) {
 }
 
 void WholeFile::Rewind() {
-  if (file_ == -1) throw EInOutError(0, "cannot rewind " + name_ + ": it is not open");
+  if (!file_) throw EInOutError(0, "cannot rewind " + name_ + ": it is not open");
 #ifdef _WIN32
-  const HANDLE handle = AsHandle(file_);
+  const HANDLE handle = file_.get();
   if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
       !SetEndOfFile(handle)) {
     Raise(name_, LastFileError());
   }
 #else
-  const int fd = static_cast<int>(file_);
+  const int fd = file_.get();
   if (::lseek(fd, 0, SEEK_SET) != 0 || ::ftruncate(fd, 0) != 0) {
     Raise(name_, LastFileError());
   }
@@ -223,22 +217,15 @@ void WholeFile::Rewind() {
 }
 
 void WholeFile::Close() {
-  if (file_ == -1) return;
+  if (!file_) return;
 #ifdef _WIN32
-  const HANDLE handle = AsHandle(file_);
-  file_ = -1;
-  const bool flushed = FlushFileBuffers(handle) != 0;
-  const long code = LastFileError();
-  const bool closed = CloseHandle(handle) != 0;
-  if (!flushed) Raise(name_, code);
+  const bool flushed = FlushFileBuffers(file_.get()) != 0;
 #else
-  const int fd = static_cast<int>(file_);
-  file_ = -1;
-  const bool flushed = ::fsync(fd) == 0;
-  const long code = LastFileError();
-  const bool closed = ::close(fd) == 0;
-  if (!flushed) Raise(name_, code);
+  const bool flushed = ::fsync(file_.get()) == 0;
 #endif
+  const long code = LastFileError();
+  const bool closed = file_.Close();
+  if (!flushed) Raise(name_, code);
   if (!closed) Raise(name_, LastFileError());
 }
 
@@ -273,14 +260,7 @@ bool WholeFile::PublishAs(const std::string& name, bool replace) {
 }
 
 void WholeFile::Discard() noexcept {
-  if (file_ != -1) {
-#ifdef _WIN32
-    CloseHandle(AsHandle(file_));
-#else
-    ::close(static_cast<int>(file_));
-#endif
-    file_ = -1;
-  }
+  file_.reset();
   RemoveFile(temporary_);
 }
 

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_handle.h"
+
 namespace veltrane {
 
 // Raised when a file cannot be written to (a full disk, say). The message
@@ -62,8 +64,11 @@ class WholeFile {
 
   std::string temporary_;
   std::string name_;
-  // A HANDLE on Windows, a file descriptor elsewhere; -1 when closed.
-  long long file_ = -1;
+#ifdef _WIN32
+  UniqueFileHandle file_;
+#else
+  UniqueDescriptor file_;
+#endif
   long openError_ = 0;
   bool created_ = false;  // the temporary is ours to remove
   bool published_ = false;

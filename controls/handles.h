@@ -1,6 +1,7 @@
 // Owners for the Win32 handles the windows and their painting use: each
 // handle has exactly one owner, which releases it. Owners move but do not
-// copy, and never turn into a raw handle by themselves.
+// copy, and never turn into a raw handle by themselves. UniqueHandle and the
+// owners of kernel handles, searches and keys are in base/unique_handle.h.
 //
 //   UniqueWindow      DestroyWindow
 //   UniqueBitmap,
@@ -19,35 +20,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <utility>
+
+#include "base/unique_handle.h"
 
 namespace veltrane {
-
-template <typename Handle, typename Release>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle handle) : handle_(handle) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  ~UniqueHandle() { reset(); }
-
-  Handle get() const noexcept { return handle_; }
-  explicit operator bool() const noexcept { return handle_ != Handle{}; }
-  Handle release() noexcept { return std::exchange(handle_, Handle{}); }
-  void reset(Handle handle = Handle{}) noexcept {
-    const Handle old = std::exchange(handle_, handle);
-    if (old != Handle{}) Release{}(old);
-  }
-
- private:
-  Handle handle_{};
-};
 
 struct GdiObjectRelease {
   void operator()(HGDIOBJ object) const noexcept { DeleteObject(object); }

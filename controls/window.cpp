@@ -103,6 +103,16 @@ void Window::ReportException(HWND window, const std::string& text) {
   MessageBoxA(owner, text.c_str(), "Error", MB_OK | MB_ICONERROR);
 }
 
+void Window::ReportCurrentException(HWND window) noexcept {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    ReportException(window, e.what());
+  } catch (...) {
+    ReportException(window, "An unknown error occurred.");
+  }
+}
+
 bool Window::DialogKey(WPARAM, bool) { return false; }
 bool Window::DialogChar(char) { return false; }
 bool Window::TabKey(bool) { return false; }
@@ -276,10 +286,8 @@ LRESULT CALLBACK Window::WindowProcedure(HWND window, UINT message, WPARAM wPara
   }
   try {
     return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    ReportException(window, e.what());
   } catch (...) {
-    ReportException(window, "An unknown error occurred.");
+    ReportCurrentException(window);
   }
   return 0;
 }

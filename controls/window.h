@@ -77,6 +77,9 @@ class Window {
   using ExceptionReporter = std::function<void(HWND window, const std::string& text)>;
   static void SetExceptionReporter(ExceptionReporter reporter);
   static void ReportException(HWND window, const std::string& text);
+  // Reports the exception being handled, from inside a catch (...): what a
+  // window procedure of another class does with what escapes it.
+  static void ReportCurrentException(HWND window) noexcept;
 
   // The modal result of a top-level window: a gradient button whose
   // ModalResult is not 0 sets it on its top-level window when clicked. While

@@ -157,8 +157,8 @@ class RegistryApi {
   // RegDeleteKeyA: a key that still has subkeys is refused with 5. An empty
   // subkey deletes `parent`'s own key, as on Windows.
   virtual long DeleteKey(RegKey parent, const std::string& subkey) = 0;
-  // RegCloseKey. Closing a root key succeeds and does nothing; closing a
-  // handle twice gives 6.
+  // Closes a key, as advapi32 does. Closing a root key succeeds and does
+  // nothing; closing a handle twice gives 6.
   virtual long CloseKey(RegKey key) = 0;
 };
 

@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "base/unique_handle.h"
 #endif
 
 namespace veltrane {
@@ -50,9 +52,9 @@ std::string SystemErrorText(long code) {
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  const UniqueLocal owned(buffer);
   if (length > 0 && buffer) {
     std::string text(buffer, length);
-    LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/unique_handle.h"
 #include "registry/value_delivery.h"
 
 namespace veltrane {
@@ -255,6 +256,7 @@ long Win32Registry::DeleteKey(RegKey parent, const std::string& subkey) {
   return RegDeleteKeyW(ToHkey(parent), WideText(path));
 }
 
-long Win32Registry::CloseKey(RegKey key) { return RegCloseKey(ToHkey(key)); }
+// Closing is what a key's owner does when it goes (UniqueHkey).
+long Win32Registry::CloseKey(RegKey key) { return HkeyRelease{}(ToHkey(key)); }
 
 }  // namespace veltrane

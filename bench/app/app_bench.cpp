@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "base/unique_handle.h"
 #include "registry/tregistry.h"
 #include "registry/win32_registry.h"
 #include "tests/app/support/app_process.h"
@@ -307,11 +308,9 @@ bool ScanComplete(const std::string& status) { return status.rfind("Scan complet
 // A backup that the program has finished with: it exists and nobody has it
 // open.
 bool BackupWritten(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  const UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(file);
 }
 
 // `rounds` starts of a fresh copy of the program, each from its start to

@@ -532,6 +532,7 @@ class Throwing : public Window {
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_APP) throw std::runtime_error("Access denied");
+    if (message == WM_APP + 1) throw 42;
     return Window::HandleMessage(message, wParam, lParam);
   }
   void HandleDestroyed() override { ++destroyed; }
@@ -547,7 +548,8 @@ TEST_F(ControlsBehaviour, WindowBaseOwnsAndDetachesItsWindow) {
     ASSERT_TRUE(child.Create(parent.Handle()));
     EXPECT_EQ(Window::FromHandle(child.Handle()), &child);
     EXPECT_EQ(SendMessageA(child.Handle(), WM_APP, 0, 0), 0);
-    EXPECT_EQ(reported, std::vector<std::string>{"Access denied"});
+    EXPECT_EQ(SendMessageA(child.Handle(), WM_APP + 1, 0, 0), 0);
+    EXPECT_EQ(reported, (std::vector<std::string>{"Access denied", "An unknown error occurred."}));
 
     // The system destroys the child with its parent: the object is left without a window.
     const HWND childWindow = child.Handle();
