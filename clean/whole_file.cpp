@@ -41,8 +41,7 @@ std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
 #ifdef _WIN32
   WIN32_FIND_DATAA found;
-  const UniqueFindHandle search(
-      FindFirstFileA((folder + "*" + kTemporarySuffix).c_str(), &found));
+  const UniqueFindHandle search(FindFirstFileA((folder + "*" + kTemporarySuffix).c_str(), &found));
   if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
