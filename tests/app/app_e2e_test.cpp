@@ -337,7 +337,10 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   const HWND box = WaitForWindow(app_->Pid(), "#32770", "Veltrane");
   ASSERT_NE(box, nullptr) << "no message box after Apply";
   EXPECT_EQ(GetWindow(box, GW_OWNER), options);
-  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "     Restore Complete       ");
+  // Named with the undo file the restore wrote before it began.
+  const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
+  EXPECT_EQ(text.rfind("     Restore Complete       \n\nImporting ", 0), 0u) << text;
+  EXPECT_NE(text.find("\\veltrane-undo-import-"), std::string::npos) << text;
   Click(GetDlgItem(box, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); })) << "Options stayed open";
 

@@ -357,7 +357,11 @@ TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(form3_.applybtn.Handle());
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "     Restore Complete       ");
+  EXPECT_EQ(Boxes()[0].text.rfind("     Restore Complete       \n\nImporting " + folder_.Path() +
+                                      "veltrane-undo-import-",
+                                  0),
+            0u)
+      << Boxes()[0].text;
   EXPECT_EQ(Boxes()[0].window, reinterpret_cast<WindowHandle>(form3_.Handle()));
   EXPECT_FALSE(IsWindowVisible(form3_.Handle())) << "the dialog stayed open after the restore";
   RegKey key = 0;
