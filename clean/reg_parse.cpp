@@ -113,9 +113,11 @@ class Parser {
     // At most one change to a key or value line: room for them all at once,
     // rather than room for twice as many as the list grows.
     std::size_t most = 0;
-    for (std::size_t start = 0; start < text_.size(); start = NextStart(LineEnd(start))) {
-      const std::string_view text = TrimLeft(text_.substr(start, LineEnd(start) - start));
+    for (std::size_t start = 0; start < text_.size();) {
+      const std::size_t end = LineEnd(start);
+      const std::string_view text = TrimLeft(text_.substr(start, end - start));
       most += !text.empty() && (text.front() == '[' || text.front() == '"' || text.front() == '@');
+      start = NextStart(end);
     }
     operations_.reserve(most);
     while (NextLine()) {
@@ -248,8 +250,9 @@ class Parser {
   // CR LF, LF and CR alone each end a line. The lines are read one after
   // the other, never all kept: a file of hundreds of megabytes holds
   // millions of them.
-  std::size_t LineEnd(std::size_t start) const {
-    return std::min(text_.find_first_of("\r\n", start), text_.size());
+  std::size_t LineEnd(std::size_t end) const {
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    return end;
   }
   std::size_t NextStart(std::size_t end) const {
     return end + (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n' ? 2 : 1);
