@@ -109,8 +109,7 @@ class Parser {
   bool Run(std::string_view bytes) {
     operations_.clear();
     if (!Decode(bytes)) return false;
-    SplitLines();
-    const std::string_view header = lines_.empty() ? "" : TrimLeft(lines_[0]);
+    const std::string_view header = NextLine() ? TrimLeft(line_) : "";
     if (header != kHeader4 && header != kHeader5) {
       return Fail(1, "the file does not begin with the line REGEDIT4");
     }
@@ -118,13 +117,15 @@ class Parser {
     // At most one change to a key or value line: room for them all at once,
     // rather than room for twice as many as the list grows.
     std::size_t most = 0;
-    for (const std::string_view line : lines_) {
-      const std::string_view text = TrimLeft(line);
+    for (std::size_t start = 0; start < text_.size();) {
+      const std::size_t end = LineEnd(start);
+      const std::string_view text = TrimLeft(text_.substr(start, end - start));
       most += !text.empty() && (text.front() == '[' || text.front() == '"' || text.front() == '@');
+      start = NextStart(end);
     }
     operations_.reserve(most);
-    for (index_ = 1; index_ < lines_.size(); ++index_) {
-      const std::string_view text = TrimLeft(lines_[index_]);
+    while (NextLine()) {
+      const std::string_view text = TrimLeft(line_);
       if (text.empty() || text.front() == ';' || text.front() == '#') continue;
       bool sound;
       if (text.front() == '[') {
@@ -215,9 +216,9 @@ class Parser {
     }
     text_ = decoded_;
     if (bytes.size() % 2 != 0) {
-      SplitLines();
-      return Fail(static_cast<int>(std::max<std::size_t>(lines_.size(), 1)),
-                  "the file ends inside a UTF-16 character");
+      while (NextLine()) {
+      }
+      return Fail(std::max(LineNumber(), 1), "the file ends inside a UTF-16 character");
     }
     return true;
   }
@@ -255,23 +256,24 @@ class Parser {
     return true;
   }
 
-  // CR LF, LF and CR alone each end a line.
-  void SplitLines() {
-    // Counted first, so that the list takes what it needs and no more: a
-    // file of hundreds of megabytes holds millions of lines.
-    std::size_t count = 1;
-    for (std::size_t i = 0; i < text_.size(); ++i) {
-      count +=
-          text_[i] == '\n' || (text_[i] == '\r' && (i + 1 == text_.size() || text_[i + 1] != '\n'));
-    }
-    lines_.reserve(count);
-    std::size_t start = 0;
-    while (start < text_.size()) {
-      const std::size_t end = std::min(text_.find_first_of("\r\n", start), text_.size());
-      lines_.push_back(text_.substr(start, end - start));
-      start = end + 1;
-      if (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n') ++start;
-    }
+  // CR LF, LF and CR alone each end a line. The lines are read one after
+  // the other, never all kept: a file of hundreds of megabytes holds
+  // millions of them.
+  std::size_t LineEnd(std::size_t end) const {
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    return end;
+  }
+  std::size_t NextStart(std::size_t end) const {
+    return end + (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n' ? 2 : 1);
+  }
+  // Moves to the next line (`line_`, numbered by `index_`); false at the end.
+  bool NextLine() {
+    if (next_ >= text_.size()) return false;
+    const std::size_t end = LineEnd(next_);
+    line_ = text_.substr(next_, end - next_);
+    next_ = NextStart(end);
+    ++index_;
+    return true;
   }
 
   bool ParseKeyLine(std::string_view text) {
@@ -433,7 +435,7 @@ class Parser {
           return Fail("unexpected text after the backslash that continues the line", segment);
         }
         if (!NextContinuation()) return false;
-        segment = lines_[index_];
+        segment = line_;
         continue;
       }
       if (segment.front() == ',') {
@@ -463,8 +465,8 @@ class Parser {
   // Moves to the line that continues a value, past blank and ";" lines.
   bool NextContinuation() {
     const int backslashLine = LineNumber();
-    while (++index_ < lines_.size()) {
-      const std::string_view text = TrimLeft(lines_[index_]);
+    while (NextLine()) {
+      const std::string_view text = TrimLeft(line_);
       if (!text.empty() && text.front() != ';') return true;
     }
     // A backup cut short ends like this.
@@ -506,8 +508,9 @@ class Parser {
   std::string decoded_;
   std::vector<std::pair<std::size_t, std::string>> unmapped_;  // offsets in `decoded_`, why
   std::string_view text_;
-  std::vector<std::string_view> lines_;
-  std::size_t index_ = 0;
+  std::string_view line_;                             // the line at hand
+  std::size_t next_ = 0;                              // where the next line starts in `text_`
+  std::size_t index_ = static_cast<std::size_t>(-1);  // of `line_`, from 0
   bool unicodeData_ = false;
   KeyState state_ = KeyState::kNone;
 };

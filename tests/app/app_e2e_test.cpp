@@ -337,12 +337,14 @@ TEST_F(SeededAppTest, ScansCleansTheTickedRowsAndRestoresTheBackup) {
   const HWND box = WaitForWindow(app_->Pid(), "#32770", "Veltrane");
   ASSERT_NE(box, nullptr) << "no message box after Apply";
   EXPECT_EQ(GetWindow(box, GW_OWNER), options);
+  // Named with the backup it restored and the undo file written before it began.
+  const std::string text = TextOf(GetDlgItem(box, 0xFFFF));
   EXPECT_EQ(
-      TextOf(GetDlgItem(box, 0xFFFF))
-          .rfind("     Restore Complete       \n\nRestored from " + app_->Folder() +
+      text.rfind("     Restore Complete       \n\nRestored from " + app_->Folder() +
                      "backuphkcu.REG.\n\nImporting " + app_->Folder() + "veltrane-undo-import-",
                  0),
-      0u);
+      0u)
+      << text;
   Click(GetDlgItem(box, IDOK));
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(options); })) << "Options stayed open";
 

@@ -357,11 +357,12 @@ TEST_F(FormsTest, OptionsTicksApplyOnAndOffAndRestoresFromTheBackup) {
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   ClickControl(form3_.applybtn.Handle());
   ASSERT_EQ(Boxes().size(), 1u);
-  // What follows names the restore's own undo file.
   EXPECT_EQ(Boxes()[0].text.rfind("     Restore Complete       \n\nRestored from " +
-                                      folder_.Path() + "backuphkcu.reg.\n\nImporting ",
+                                      folder_.Path() + "backuphkcu.reg.\n\nImporting " +
+                                      folder_.Path() + "veltrane-undo-import-",
                                   0),
-            0u);
+            0u)
+      << Boxes()[0].text;
   EXPECT_EQ(Boxes()[0].window, reinterpret_cast<WindowHandle>(form3_.Handle()));
   EXPECT_FALSE(IsWindowVisible(form3_.Handle())) << "the dialog stayed open after the restore";
   RegKey key = 0;
