@@ -298,14 +298,15 @@ void TForm1::lcleanClick() {
     return;
   }
   const CommandScope scope(*this, &CommandGate::CleanEnded);
+  const std::vector<std::string> places = UndoFolders(services_.folder);
   CleanContext clean{.lvax = lvaxRows_,
                      .lv2 = lv2Rows_,
                      .host = *this,
                      .registry = registry_,
                      .desktop = services_.desktop,
                      .owner = reinterpret_cast<WindowHandle>(Handle()),
-                     .undoFolders = UndoFolders(services_.folder),
-                     .backupFolders = UndoFolders(services_.folder),
+                     .undoFolders = places,
+                     .backupFolders = places,
                      .wait = [this](int milliseconds) { Pause(milliseconds); }};
   CleanCommand(clean);
   TellFallbackFolder(clean.backupFile.empty() ? scanBackup_ : clean.backupFile, clean.undoFile);

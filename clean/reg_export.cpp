@@ -47,13 +47,13 @@ class Exporter {
       if (pending_.empty()) return;
       // The parent of the next key is the last one still open; the ones
       // above it in the list have no subkeys left to visit.
-      Pending next = std::move(pending_.back());
+      const std::string name = std::move(pending_.back());
       pending_.pop_back();
       Parent& parent = parents_.back();
       path.resize(parent.pathLength);
       if (!path.empty()) path.push_back('\\');
-      path.append(next.name);
-      result = OpenOwnedKey(api_, parent.key.get(), next.name, kKeyAllAccess, key);
+      path.append(name);
+      result = OpenOwnedKey(api_, parent.key.get(), name, kKeyAllAccess, key);
       if (--parent.waiting == 0) parents_.pop_back();
     }
   }
@@ -66,9 +66,6 @@ class Exporter {
     UniqueKey key;
     std::size_t pathLength;
     std::size_t waiting;  // subkeys of it still in the list
-  };
-  struct Pending {
-    std::string name;
   };
 
   // One key's block, from the result of opening it; its subkeys go on the
@@ -131,7 +128,7 @@ class Exporter {
         ++omitted_;
         continue;
       }
-      pending_.push_back({std::move(name)});
+      pending_.push_back(std::move(name));
     }
   }
 
@@ -156,8 +153,8 @@ class Exporter {
   std::vector<char> name_;
   std::vector<std::uint8_t> data_;
   int omitted_ = 0;
-  std::vector<Pending> pending_;  // keys to visit, the next one last
-  std::vector<Parent> parents_;   // open keys with subkeys still in the list
+  std::vector<std::string> pending_;  // keys to visit, the next one last
+  std::vector<Parent> parents_;       // open keys with subkeys still in the list
 };
 
 std::string WithoutTrailingBackslash(const std::string& keyPath) {

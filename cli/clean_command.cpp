@@ -84,8 +84,8 @@ int RunClean(const std::vector<std::string>& arguments, Environment& environment
                        .host = session.host,
                        .registry = environment.registry,
                        .desktop = desktop,
-                       .undoFolders = UndoFolders(environment.exeFolder, environment.userFolder),
-                       .backupFolders = UndoFolders(environment.exeFolder, environment.userFolder),
+                       .undoFolders = environment.FilePlaces(),
+                       .backupFolders = environment.FilePlaces(),
                        .wait = [](int milliseconds) {
                          std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
                        }};

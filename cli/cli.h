@@ -32,6 +32,9 @@ struct Environment {
   // Where the backup and undo files go when exeFolder takes none
   // (PerUserUndoFolder); empty: nowhere else.
   std::string userFolder = PerUserUndoFolder();
+
+  // Where the backup and undo files go, in the order tried.
+  std::vector<std::string> FilePlaces() const { return UndoFolders(exeFolder, userFolder); }
 };
 
 // A command's arguments never hold a help option (-h, --help, /?) before

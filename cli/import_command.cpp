@@ -24,8 +24,7 @@ int RunImport(const std::vector<std::string>& arguments, Environment& environmen
   }
   // Its path is out before the first change: a run killed half-way still
   // shows the way back.
-  ImportUndo undo{.folders = UndoFolders(environment.exeFolder),
-                  .written = [&](const std::string& name) {
+  ImportUndo undo{.folders = environment.FilePlaces(), .written = [&](const std::string& name) {
                     environment.err << "Undo file written to " << name << "\n";
                     environment.err.flush();
                   }};
